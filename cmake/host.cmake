@@ -1,0 +1,19 @@
+# Native build: unit tests of the core against in-memory doubles, benchmarks, fuzz targets.
+if(TARVO_TESTS)
+    find_package(GTest REQUIRED)
+    find_package(Threads REQUIRED)
+    file(GLOB TARVO_UNIT_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp tests/doubles/*.cpp)
+    add_executable(tarvo_unit_tests ${TARVO_UNIT_SOURCES})
+    target_include_directories(tarvo_unit_tests PRIVATE tests)
+    target_link_libraries(tarvo_unit_tests PRIVATE tarvo_core GTest::gtest GTest::gtest_main
+                                                   Threads::Threads)
+    include(GoogleTest)
+    gtest_discover_tests(tarvo_unit_tests DISCOVERY_TIMEOUT 60)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt AND TARVO_BENCHMARKS)
+    add_subdirectory(bench)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/fuzz/CMakeLists.txt AND TARVO_FUZZ)
+    add_subdirectory(fuzz)
+endif()

@@ -1,0 +1,58 @@
+// File operations the profile engine needs, behind one portable interface. Paths are UTF-8
+// with Windows separators ("C:\dir\MRU.INI"); the POSIX implementation reads each backslash
+// as a slash, so the core composes paths the same way on every platform.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tarvo::fs {
+
+enum class Result { Ok, NotFound, Denied, Failed };
+
+// Reads the whole file. NotFound when it does not exist.
+Result readFile(const std::string& path, std::string& bytes);
+
+// Writes bytes to a temporary file in the same folder, flushes it to disk and puts it in
+// place of path in one step. On any failure path is left exactly as it was and the temporary
+// file is removed.
+Result replaceFile(const std::string& path, std::string_view bytes);
+
+// True when the file does not exist or holds no bytes.
+bool isMissingOrEmpty(const std::string& path);
+
+// True when a file can be created in folder (checked by creating and removing one).
+bool isWritableFolder(const std::string& folder);
+
+// Creates folder when missing (one level). True when it exists afterwards.
+bool ensureFolder(const std::string& folder);
+
+// The per-user application-data folder ("%APPDATA%" on Windows, "$XDG_DATA_HOME" or
+// "~/.local/share" elsewhere), without a trailing separator; empty when unknown.
+std::string userDataFolder();
+
+// An exclusive lock across processes, held for the object's lifetime, on a lock file beside
+// the guarded file (its path + ".lock"). locked() is false when the lock file could not be
+// opened (read-only folder); callers then go on without it, since a write there fails anyway.
+class FileLock {
+public:
+    explicit FileLock(const std::string& guardedPath);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool locked() const { return impl_ != nullptr; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Points inside replaceFile at which a test can stop the writing process.
+enum class WriteStep { TempOpened, TempHalfWritten, TempFlushed, BeforeReplace, AfterReplace };
+// A hook called at each step (null by default). Tests use it to end the process or to fail
+// the write at that point; returning false makes replaceFile fail there.
+using WriteStepHook = bool (*)(WriteStep step);
+void setWriteStepHook(WriteStepHook hook);
+
+}  // namespace tarvo::fs
