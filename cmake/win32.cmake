@@ -1,2 +1,24 @@
 # Windows build (MinGW-w64 cross compiler): Tarvo.exe and its tests, run under Wine.
-# The front end and the Wine harness are added here.
+
+# The front end: control wrappers, form builder, message loop and platform services.
+file(GLOB TARVO_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+list(FILTER TARVO_WIN32_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
+add_library(tarvo_win32 STATIC ${TARVO_WIN32_SOURCES})
+target_link_libraries(tarvo_win32 PUBLIC tarvo_core comctl32 comdlg32 shell32 ole32 oleaut32
+                                         uuid shlwapi gdi32 user32 advapi32 uxtheme)
+
+enable_language(RC)
+file(GLOB TARVO_RESOURCES CONFIGURE_DEPENDS src/resources/*.rc)
+add_executable(Tarvo WIN32 src/platform/win32/main.cpp ${TARVO_RESOURCES})
+target_link_libraries(Tarvo PRIVATE tarvo_win32)
+set_target_properties(Tarvo PROPERTIES OUTPUT_NAME Tarvo)
+
+if(TARVO_TESTS)
+    # GoogleTest for Windows, built from the Debian package's sources.
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    include(cmake/wine-tests.cmake OPTIONAL)
+endif()
