@@ -1,0 +1,32 @@
+// Program start: takes the raw command-line text and picks one of three modes.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tarvo {
+
+class Form1;
+class Host;
+
+// Everything after the program's own name on a Windows command line, as one text: not split,
+// not trimmed, not unquoted. The program name ends at its closing quote when it starts with
+// one, else at the first blank or tab; the one blank or tab that separates it from the
+// arguments is dropped, as the Windows command line rules do.
+std::string commandLineArguments(std::wstring_view commandLine);
+std::string commandLineArguments(std::string_view commandLineUtf8);
+
+enum class StartMode {
+    ClearRegistry,  // "/cleareg": associations removed, program ended, no window
+    Dialog,         // a target was loaded; show the argument dialog
+    Settings        // no target: the settings window is shown, the dialog stays hidden
+};
+
+// Form1's start-up: "/cleareg" (exact) calls removeAllAssociations and ends the program;
+// other non-empty text is the target path and is loaded; empty text sets CheckEx to "6",
+// shows the settings window and hides the dialog.
+StartMode Form_Initialize(Form1& form, Host& host, const std::string& commandLine,
+                          const std::function<void()>& removeAllAssociations);
+
+}  // namespace tarvo
