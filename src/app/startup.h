@@ -14,7 +14,7 @@ class Host;
 // not trimmed, not unquoted. The program name ends at its closing quote when it starts with
 // one, else at the first blank or tab; the one blank or tab that separates it from the
 // arguments is dropped, as the Windows command line rules do.
-std::string commandLineArguments(std::wstring_view commandLine);
+std::string commandLineArguments(std::u16string_view commandLineUtf16);
 std::string commandLineArguments(std::string_view commandLineUtf8);
 
 enum class StartMode {
