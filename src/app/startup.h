@@ -12,8 +12,8 @@ class Host;
 
 // Everything after the program's own name on a Windows command line, as one text: not split,
 // not trimmed, not unquoted. The program name ends at its closing quote when it starts with
-// one, else at the first blank or tab; the one blank or tab that separates it from the
-// arguments is dropped, as the Windows command line rules do.
+// one, else at the first blank or tab; the blanks that separate it from the arguments are
+// dropped, as in the text Windows hands to WinMain.
 std::string commandLineArguments(std::u16string_view commandLineUtf16);
 std::string commandLineArguments(std::string_view commandLineUtf8);
 

@@ -20,18 +20,18 @@ struct FontSpec {
 };
 
 struct ControlSpec {
-    std::string name;  // the spec name the handlers use: "cmbArg", "CMD_OK", ...
-    ControlKind kind;
-    std::string caption;  // as stored: "&" marks the access key, "&&" is a literal ampersand
-    int left, top, width, height;  // twips, relative to the client area or the parent frame
-    int tabIndex;                  // -1: not a tab stop of its own
-    FontSpec font;
-    std::string parent;  // the containing frame's name; empty for the window itself
+    std::string name{};  // the name the handlers use: "cmbArg", "CMD_OK", ...
+    ControlKind kind = ControlKind::Label;
+    std::string caption{};  // as stored: "&" marks the access key, "&&" a literal ampersand
+    int left = 0, top = 0, width = 0, height = 0;  // twips, in the client area or parent frame
+    int tabIndex = -1;                             // -1: not a tab stop of its own
+    FontSpec font{};
+    std::string parent{};  // the containing frame's name; empty for the window itself
     bool defaultButton = false;
     bool enabled = true;
     bool visible = true;
     bool acceptsDrops = false;
-    std::string toolTip;
+    std::string toolTip{};
 };
 
 struct FormSpec {
