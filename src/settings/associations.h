@@ -1,0 +1,77 @@
+// The shell verb's registry entries and the association list Settings.ini: reading the list,
+// adding and removing one extension, removing every recorded verb, the uninstaller hand-off.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+class Host;
+class ListBox;
+class Registry;
+class Shell;
+class Window;
+
+inline constexpr char kAssociationSection[] = "ASSOCIATION";
+// The default an entry is read with; reading it back means there is no entry of that index.
+inline constexpr char kNoAssociation[] = "EMPTY!";
+inline constexpr char kAddFailedMessage[] = "Windows is not set to handle this file extension";
+
+// The command the verb runs: Tarvo.exe in programFolder, quoted, and the shell's placeholder
+// for the chosen file, unquoted, so the whole path arrives as the command line.
+std::string verbCommand(const std::string& programFolder);
+// The verb key and its command key on file type fileType.
+std::string verbKey(const std::string& fileType);
+std::string commandKey(const std::string& fileType);
+
+// The file type that names extension ext (typed without its dot), looked up through
+// HKEY_CLASSES_ROOT; nullopt when the system has none.
+std::optional<std::string> fileTypeOf(Registry& registry, const std::string& ext);
+
+// Entries " 0", " 1", ... of the list file up to the first missing index.
+std::vector<std::string> readAssociationList(const std::string& settingsFile);
+// The list file's whole-file form: the section line and "index=entry" per entry, CRLF ends.
+std::string associationFileText(const std::vector<std::string>& entries);
+// Replaces the list file by that form in one atomic step under its lock. False when the
+// system refused; the file is then as it was.
+bool writeAssociationList(const std::string& settingsFile, const std::vector<std::string>& entries);
+
+// The settings window's list box and Settings.ini, kept equal entry by entry.
+class AssociationList {
+  public:
+    // programFolder: where the running Tarvo.exe is (the verb's command); settingsFile: the
+    // list file; owner: the window that owns the failure message.
+    AssociationList(ListBox& items, Registry& registry, Host& host, const Window* owner,
+                    std::string programFolder, std::string settingsFile);
+
+    // Fills the list box from the file.
+    void load();
+    // Registers the verb for ext's file type and appends ext to the list box and the file.
+    // When the system has no file type for ext or refuses a write, shows the failure message
+    // and leaves the list and the file as they were. No duplicate check.
+    bool add(const std::string& ext);
+    // Deletes the verb of entry k's file type where possible (silently), then takes the entry
+    // out of the list box and rewrites the file from the remaining entries. When the file
+    // cannot be rewritten the entry stays listed, as it stays in the file. True when removed.
+    bool remove(int k);
+
+  private:
+    ListBox& items_;
+    Registry& registry_;
+    Host& host_;
+    const Window* owner_;
+    std::string programFolder_;
+    std::string settingsFile_;
+};
+
+// "/cleareg": takes the verb off the file type of every extension recorded in the list file
+// in programFolder's data folder. Silent; the list file is not changed.
+void RemoveAllAssociations(Registry& registry, const std::string& programFolder);
+
+// Starts the uninstaller beside the program with "/silent" and ends the program at once,
+// whether the start succeeded or not.
+void uninstallHandOff(Shell& shell, Host& host, const Window* owner);
+
+}  // namespace tarvo

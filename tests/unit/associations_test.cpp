@@ -1,0 +1,273 @@
+// The association list file, adding and removing an extension's verb, "/cleareg" and the
+// uninstaller hand-off.
+#include "settings/associations.h"
+
+#include <gtest/gtest.h>
+
+#include "doubles/fake_registry.h"
+#include "doubles/settings_fakes.h"
+#include "platform/filesystem.h"
+
+namespace tarvo::test {
+namespace {
+
+constexpr auto CR = RegistryRoot::ClassesRoot;
+constexpr auto UC = RegistryRoot::UserClasses;
+
+// Makes every atomic replace fail before the new file is put in place, as a read-only file
+// or folder would.
+struct RefusedWrites {
+    RefusedWrites() {
+        fs::setWriteStepHook(
+            [](fs::WriteStep step) { return step != fs::WriteStep::BeforeReplace; });
+    }
+    ~RefusedWrites() { fs::setWriteStepHook(nullptr); }
+};
+
+struct AssociationsTest : ::testing::Test {
+    SettingsRig rig;
+    FakeListBox items;
+    AssociationList list{items,        rig.registry,    rig.host,
+                         &rig.ui.form, rig.temp.path(), rig.temp.file("Settings.ini")};
+
+    std::string command() const { return verbCommand(rig.temp.path()); }
+    void load(const std::string& bytes) {
+        rig.setSettings(bytes);
+        list.load();
+    }
+};
+
+TEST(AssociationFile, ReadingStopsAtTheFirstMissingIndexOrTheSentinel) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> entries;
+    };
+    const Case cases[] = {
+        {"[ASSOCIATION]\r\n0=txt\r\n1=log\r\n3=ini\r\n", {"txt", "log"}},
+        {"[ASSOCIATION]\r\n0=txt\r\n1=EMPTY!\r\n2=log\r\n", {"txt"}},
+        {"[ASSOCIATION]\r\n0=\r\n1=log\r\n", {"", "log"}},
+        {"[ASSOCIATION]\r\n1=log\r\n", {}},
+        {"[association]\n 1 =log\n0= txt\n", {" txt", "log"}},
+        {"[OTHER]\r\n0=txt\r\n", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        TempFolder temp;
+        temp.write("Settings.ini", c.file);
+        EXPECT_EQ(readAssociationList(temp.file("Settings.ini")), c.entries) << c.file;
+    }
+    TempFolder empty;
+    EXPECT_TRUE(readAssociationList(empty.file("Settings.ini")).empty());
+}
+
+TEST(AssociationFile, WholeFileFormHasOneCrlfLinePerEntry) {
+    EXPECT_EQ(associationFileText({"txt", "log"}), "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n");
+    EXPECT_EQ(associationFileText({}), "[ASSOCIATION]\r\n");
+    EXPECT_EQ(verbCommand("C:\\Tools"), "\"C:\\Tools\\Tarvo.exe\" %1");
+}
+
+TEST_F(AssociationsTest, AddWritesTheVerbAndTheNextIndex) {
+    rig.knowType("txt", "txtfile");
+    rig.knowType("log", "txtfile");
+    load("[ASSOCIATION]\r\n0=ini\r\n");
+
+    EXPECT_TRUE(list.add("txt"));
+    EXPECT_TRUE(list.add("log"));
+    EXPECT_EQ(items.items_, (std::vector<std::string>{"ini", "txt", "log"}));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=ini\r\n1=txt\r\n2=log\r\n");
+    EXPECT_EQ(rig.registry.value(CR, "txtfile\\shell\\Tarvolin\\command"), command());
+    EXPECT_EQ(rig.registry.value(CR, "txtfile\\shell\\Tarvolin"), std::nullopt);
+    EXPECT_FALSE(rig.registry.exists(UC, "txtfile"));
+    EXPECT_TRUE(rig.host.messages.empty());
+}
+
+TEST_F(AssociationsTest, AddingTheSameExtensionTwiceListsItTwice) {
+    rig.knowType("txt", "txtfile");
+    EXPECT_TRUE(list.add("txt"));
+    EXPECT_TRUE(list.add("txt"));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n1=txt\r\n");
+    EXPECT_EQ(rig.registry.changes().size(), 2u);
+}
+
+TEST_F(AssociationsTest, RefusedClassesRootWriteGoesToTheUsersBranch) {
+    rig.knowType("txt", "txtfile");
+    rig.registry.refuseClassesRootWrites = true;
+
+    EXPECT_TRUE(list.add("txt"));
+    EXPECT_EQ(
+        rig.registry.changes(),
+        (std::vector<std::string>{
+            "write HKCR txtfile\\shell\\Tarvolin\\command = " + command() + " failed",
+            "write HKCU\\Software\\Classes txtfile\\shell\\Tarvolin\\command = " + command()}));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n");
+    EXPECT_TRUE(rig.host.messages.empty());
+}
+
+TEST_F(AssociationsTest, AddFailsWithTheMessageAndRecordsNothing) {
+    rig.knowType("txt", "txtfile");
+    rig.knowType("blank", "");
+    struct Case {
+        const char* ext;
+        bool refuseAllWrites;
+    };
+    // The dotted text looks up "..txt"; an unknown extension and an empty type name have no
+    // type to carry the verb; a known one fails when both branches refuse the write.
+    for (const Case c :
+         {Case{".txt", false}, Case{"xyz", false}, Case{"blank", false}, Case{"txt", true}}) {
+        rig.registry.refuseClassesRootWrites = rig.registry.refuseUserClassesWrites =
+            c.refuseAllWrites;
+        rig.registry.log.clear();
+        rig.host.messages.clear();
+
+        EXPECT_FALSE(list.add(c.ext)) << c.ext;
+        ASSERT_EQ(rig.host.messages.size(), 1u) << c.ext;
+        const auto& m = rig.host.messages[0];
+        EXPECT_EQ(m.text, "Windows is not set to handle this file extension");
+        EXPECT_EQ(m.title, "Tarvolin");
+        EXPECT_EQ(m.buttons, MsgButtons::Ok);
+        EXPECT_EQ(m.icon, MsgIcon::Critical);
+        EXPECT_EQ(items.listCount(), 0) << c.ext;
+        EXPECT_FALSE(rig.temp.exists("Settings.ini")) << c.ext;
+        if (!c.refuseAllWrites) {
+            EXPECT_TRUE(rig.registry.changes().empty()) << c.ext;
+        }
+    }
+    EXPECT_EQ(rig.registry.log.front(), "read HKCR .txt");
+}
+
+TEST_F(AssociationsTest, AddWithTheListFileRefusedShowsTheMessageAndKeepsTheList) {
+    rig.knowType("txt", "txtfile");
+    load("[ASSOCIATION]\r\n0=log\r\n");
+    RefusedWrites refused;
+
+    EXPECT_FALSE(list.add("txt"));
+    EXPECT_EQ(rig.host.messages.size(), 1u);
+    EXPECT_EQ(items.items_, std::vector<std::string>{"log"});
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=log\r\n");
+}
+
+TEST_F(AssociationsTest, RemoveDeletesTheSharedVerbAndRenumbers) {
+    rig.knowType("txt", "txtfile");
+    rig.knowType("text", "txtfile");
+    rig.knowType("log", "txtfile");
+    rig.registry.setClass("txtfile\\shell", "open");
+    rig.registerVerb("txtfile");
+    load("[ASSOCIATION]\r\n0=txt\r\n1=text\r\n2=log\r\n");
+
+    EXPECT_TRUE(list.remove(1));
+    EXPECT_EQ(rig.registry.changes(),
+              (std::vector<std::string>{"delete HKCR txtfile\\shell\\Tarvolin\\command",
+                                        "delete HKCR txtfile\\shell\\Tarvolin",
+                                        "delete HKCU\\Software\\Classes "
+                                        "txtfile\\shell\\Tarvolin\\command failed"}));
+    // The type's own "shell" key and its default verb stay.
+    EXPECT_EQ(rig.registry.value(CR, "txtfile\\shell"), "open");
+    EXPECT_EQ(items.items_, (std::vector<std::string>{"txt", "log"}));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n");
+
+    // The other entries of the type stay listed although their verb is gone; removing them
+    // later is silent.
+    rig.registry.log.clear();
+    EXPECT_TRUE(list.remove(0));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=log\r\n");
+    EXPECT_TRUE(list.remove(0));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n");
+    EXPECT_TRUE(readAssociationList(rig.temp.file("Settings.ini")).empty());
+    EXPECT_TRUE(rig.host.messages.empty());
+}
+
+TEST_F(AssociationsTest, RemoveReachesTheVerbInTheUsersBranch) {
+    rig.knowType("txt", "txtfile");
+    rig.registry.refuseClassesRootWrites = true;
+    ASSERT_TRUE(list.add("txt"));
+
+    EXPECT_TRUE(list.remove(0));
+    EXPECT_FALSE(rig.registry.exists(UC, "txtfile\\shell\\Tarvolin"));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n");
+}
+
+TEST_F(AssociationsTest, RemoveKeepsTheVerbKeyWhenItsCommandKeyWasAlreadyGone) {
+    rig.knowType("txt", "txtfile");
+    rig.registry.setClass("txtfile\\shell\\Tarvolin", "");
+    load("[ASSOCIATION]\r\n0=txt\r\n1=gone\r\n");
+
+    EXPECT_TRUE(list.remove(1));  // no extension key: nothing to delete
+    EXPECT_TRUE(list.remove(0));
+    EXPECT_TRUE(rig.registry.exists(CR, "txtfile\\shell\\Tarvolin"));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n");
+}
+
+TEST_F(AssociationsTest, RefusedRewriteLeavesTheFileAndTheEntry) {
+    rig.knowType("txt", "txtfile");
+    rig.registerVerb("txtfile");
+    const std::string before = "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n";
+    load(before);
+    RefusedWrites refused;
+
+    EXPECT_FALSE(list.remove(0));
+    EXPECT_EQ(rig.settings(), before);
+    EXPECT_EQ(items.items_, (std::vector<std::string>{"txt", "log"}));
+    EXPECT_FALSE(rig.registry.exists(CR, "txtfile\\shell\\Tarvolin"));
+}
+
+TEST(RemoveAll, DeletesEveryRecordedVerbAndKeepsTheList) {
+    SettingsRig rig;
+    rig.knowType("txt", "txtfile");
+    rig.knowType("log", "logfile");
+    rig.knowType("text", "txtfile");
+    rig.registerVerb("txtfile");
+    // logfile's command key is already gone, its verb key still stands.
+    rig.registry.setClass("logfile\\shell\\Tarvolin", "");
+    const std::string file = "[ASSOCIATION]\r\n0=txt\r\n1=gone\r\n2=log\r\n3=text\r\n5=never\r\n";
+    rig.setSettings(file);
+
+    RemoveAllAssociations(rig.registry, rig.temp.path());
+    EXPECT_EQ(rig.registry.log,
+              (std::vector<std::string>{
+                  "read HKCR .txt",
+                  "delete HKCR txtfile\\shell\\Tarvolin\\command",
+                  "delete HKCR txtfile\\shell\\Tarvolin",
+                  "delete HKCU\\Software\\Classes txtfile\\shell\\Tarvolin\\command failed",
+                  "delete HKCU\\Software\\Classes txtfile\\shell\\Tarvolin failed",
+                  "read HKCR .gone failed",
+                  "read HKCR .log",
+                  "delete HKCR logfile\\shell\\Tarvolin\\command failed",
+                  "delete HKCR logfile\\shell\\Tarvolin",
+                  "delete HKCU\\Software\\Classes logfile\\shell\\Tarvolin\\command failed",
+                  "delete HKCU\\Software\\Classes logfile\\shell\\Tarvolin failed",
+                  "read HKCR .text",
+                  "delete HKCR txtfile\\shell\\Tarvolin\\command failed",
+                  "delete HKCR txtfile\\shell\\Tarvolin failed",
+                  "delete HKCU\\Software\\Classes txtfile\\shell\\Tarvolin\\command failed",
+                  "delete HKCU\\Software\\Classes txtfile\\shell\\Tarvolin failed",
+              }));
+    EXPECT_EQ(rig.settings(), file);
+    EXPECT_TRUE(rig.host.messages.empty());
+}
+
+TEST(RemoveAll, WithoutAListFileTouchesNothing) {
+    SettingsRig rig;
+    rig.knowType("txt", "txtfile");
+    RemoveAllAssociations(rig.registry, rig.temp.path());
+    EXPECT_TRUE(rig.registry.log.empty());
+    EXPECT_FALSE(rig.temp.exists("Settings.ini"));
+}
+
+TEST(UninstallHandOff, StartsTheUninstallerAndEndsEvenWhenTheStartFails) {
+    SettingsRig rig;
+    rig.shell.result = false;
+    uninstallHandOff(rig.shell, rig.host, &rig.ui.form);
+
+    ASSERT_EQ(rig.shell.requests.size(), 1u);
+    const auto& r = rig.shell.requests[0];
+    EXPECT_EQ(r.owner, &rig.ui.form);
+    EXPECT_EQ(r.verb, std::nullopt);
+    EXPECT_EQ(r.file, rig.temp.path() + "\\unins000.exe");
+    EXPECT_EQ(r.parameters, "/silent");
+    EXPECT_EQ(r.directory, std::nullopt);
+    EXPECT_EQ(r.showCommand, 1);
+    EXPECT_EQ(rig.host.ended, 1);
+}
+
+}  // namespace
+}  // namespace tarvo::test
