@@ -1,0 +1,48 @@
+// Wires Form1's event procedures to the argument dialog's real window.
+#include "platform/win32/form1_window.h"
+
+#include "dialog/form1_layout.h"
+
+namespace tarvo::win {
+
+Form1Controls Form1Window::controlsOf(NativeForm& form) {
+    return Form1Controls{form.window(),
+                         form.control("Label1"),
+                         form.comboBox("cmbArg"),
+                         form.checkBox("Check1"),
+                         form.control("CMD_OK"),
+                         form.control("CMD_Cancel"),
+                         form.control("CMD_Browse"),
+                         form.control("CMD_About"),
+                         form.control("CMD_WIDTH")};
+}
+
+Form1Window::Form1Window(Form1Services services, BuildOptions options)
+    : form_(form1Layout(), options), form1_(controlsOf(form_), services) {
+    FormEvents& e = form_.events;
+    e.click = [this](const std::string& control) { onClick(control); };
+    // Every drop target of the dialog shares one routine, which adds the first path.
+    e.drop = [this](const std::string&, const std::vector<std::string>& files) {
+        form1_.OLEDragDrop({files.front()});
+    };
+    e.close = [services] { services.host.unloadDialog(); };
+    e.keyPreview = [this](int key) { return form1_.Form_KeyPress(key); };
+    e.keyPress["cmbArg"] = [this](int key) { return form1_.cmbArg_KeyPress(key); };
+}
+
+void Form1Window::onClick(const std::string& control) {
+    if (control == "CMD_OK") {
+        form1_.CMD_OK_Click();
+    } else if (control == "CMD_Cancel") {
+        form1_.CMD_Cancel_Click();
+    } else if (control == "CMD_About") {
+        form1_.CMD_About_Click();
+    } else if (control == "CMD_WIDTH") {
+        form1_.CMD_WIDTH_Click();
+    } else if (control == "CMD_Browse") {
+        form1_.CMD_Browse_Click();
+    }
+    // Check1 toggles by itself; Form1 has no click procedure for it.
+}
+
+}  // namespace tarvo::win

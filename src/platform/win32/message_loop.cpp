@@ -1,0 +1,36 @@
+// The message loop with the forms' key preview in front of the dialog manager.
+#include "platform/win32/message_loop.h"
+
+#include "platform/win32/native_form.h"
+
+namespace tarvo::win {
+
+bool routeMessage(MSG& msg) {
+    NativeForm* form = NativeForm::fromWindow(msg.hwnd);
+    return form && form->preTranslate(msg);
+}
+
+void dispatchMessage(MSG& msg) {
+    if (routeMessage(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+int runMessageLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatchMessage(msg);
+    return static_cast<int>(msg.wParam);
+}
+
+void pumpMessages() {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        dispatchMessage(msg);
+    }
+}
+
+}  // namespace tarvo::win

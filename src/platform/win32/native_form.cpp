@@ -1,0 +1,422 @@
+// The form builder and the window procedure that routes a built form's events by name.
+#include "platform/win32/native_form.h"
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/win32/dpi.h"
+#include "platform/win32/win_text.h"
+
+namespace tarvo::win {
+namespace {
+
+constexpr wchar_t kFormProperty[] = L"Tarvolin.NativeForm";
+constexpr WORD kFirstControlId = 100;
+constexpr UINT_PTR kDropSubclassId = 1;
+
+// An empty dialog template: the window gets the dialog manager's behaviour (default button,
+// Tab order, focus keeping) and the controls are created afterwards from the table.
+struct alignas(4) EmptyDialogTemplate {
+    DLGTEMPLATE header;
+    WORD menu = 0;
+    WORD windowClass = 0;
+    WCHAR title = 0;
+};
+
+// Fixed dialog frame with a close box, no minimize or maximize button.
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+
+std::string fontKey(const FontSpec& f) {
+    return f.face + "|" + std::to_string(f.points) + "|" + std::to_string(f.weight) + "|" +
+           std::to_string(f.italic) + "|" + std::to_string(f.underline) + "|" +
+           std::to_string(f.charset);
+}
+
+struct ClassAndStyle {
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ClassAndStyle classFor(const ControlSpec& c) {
+    switch (c.kind) {
+        case ControlKind::Label:
+            // Access keys stay on: "&" in a label's caption moves the focus to the next control.
+            return {WC_STATICW, SS_LEFT, 0};
+        case ControlKind::LinkLabel:
+            return {WC_STATICW, SS_LEFT | SS_NOTIFY, 0};
+        case ControlKind::ComboBox:
+            return {WC_COMBOBOXW, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
+        case ControlKind::CheckBox:
+            return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+        case ControlKind::Button:
+            return {WC_BUTTONW,
+                    static_cast<DWORD>((c.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
+                                       WS_TABSTOP),
+                    0};
+        case ControlKind::ListBox:
+            return {WC_LISTBOXW, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Frame:
+            return {WC_BUTTONW, BS_GROUPBOX, 0};
+        case ControlKind::Image:
+            return {WC_STATICW, SS_ICON | SS_REALSIZEIMAGE, 0};
+    }
+    return {WC_STATICW, SS_LEFT, 0};
+}
+
+}  // namespace
+
+NativeForm::NativeForm(const FormSpec& spec, BuildOptions options)
+    : spec_(spec), options_(options), window_(metrics_) {
+    metrics_.frameSide = options.frameSide;
+    metrics_.frameTop = options.frameTop;
+
+    EmptyDialogTemplate tmpl{};
+    tmpl.header.style = kFormStyle;
+    HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &tmpl.header, nullptr,
+                                           dialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd) throw std::runtime_error("CreateDialogIndirectParamW failed");
+    metrics_.form = hwnd;
+    disableDialogDpiScaling(hwnd);
+    metrics_.dpi = options.dpi > 0 ? options.dpi : dpiForWindow(hwnd);
+
+    SetWindowTextW(hwnd, widen(spec_.caption).c_str());
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec_.font)), FALSE);
+    window_.relayout(spec_.clientWidth, spec_.clientHeight);
+
+    // Centred on the screen.
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
+    SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    if (spec_.acceptsDrops) DragAcceptFiles(hwnd, TRUE);
+
+    // Tab order decides creation order, which is the dialog manager's Tab order; controls
+    // without a tab stop come last, as the table lists them.
+    std::vector<std::size_t> order(spec_.controls.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int ta = spec_.controls[a].tabIndex, tb = spec_.controls[b].tabIndex;
+        if ((ta < 0) != (tb < 0)) return tb < 0;
+        return ta < tb;
+    });
+    for (std::size_t i : order)
+        createControl(spec_.controls[i], static_cast<WORD>(kFirstControlId + i));
+
+    for (const auto& c : controls_) {
+        if (c->kind() == ControlKind::Frame)
+            // Frames lie behind every other control, so the controls inside them stay on top.
+            SetWindowPos(c->hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        for (std::size_t i = 0; i < spec_.controls.size(); ++i)
+            if (spec_.controls[i].name == c->name() && spec_.controls[i].defaultButton)
+                SendMessageW(hwnd, DM_SETDEFID, kFirstControlId + i, 0);
+    }
+}
+
+NativeForm::~NativeForm() {
+    if (IsWindow(metrics_.form)) DestroyWindow(metrics_.form);
+}
+
+HFONT NativeForm::font(const FontSpec& spec) {
+    const std::string key = fontKey(spec);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second.get();
+    const int height = -static_cast<int>(std::lround(spec.points * metrics_.dpi / 72.0));
+    UniqueFont f(CreateFontW(height, 0, 0, 0, spec.weight, spec.italic, spec.underline, FALSE,
+                             static_cast<DWORD>(spec.charset), OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             widen(spec.face).c_str()));
+    HFONT h = f.get();
+    fonts_.emplace(key, std::move(f));
+    return h;
+}
+
+void NativeForm::createControl(const ControlSpec& spec, WORD id) {
+    WinControl* frame = spec.parent.empty() ? nullptr : find(spec.parent);
+    const ClassAndStyle cs = classFor(spec);
+    DWORD style = WS_CHILD | cs.style;
+    if (spec.visible && (!frame || frame->visible())) style |= WS_VISIBLE;
+    if (!spec.enabled) style |= WS_DISABLED;
+    if (controls_.empty()) style |= WS_GROUP;
+    HWND hwnd = CreateWindowExW(
+        cs.exStyle, cs.windowClass, widen(spec.caption).c_str(), style, 0, 0, 0, 0, metrics_.form,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) throw std::runtime_error("CreateWindowExW failed for " + spec.name);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec.font)), FALSE);
+
+    std::unique_ptr<WinControl> control;
+    switch (spec.kind) {
+        case ControlKind::ComboBox:
+            control = std::make_unique<WinComboBox>(metrics_, hwnd, spec, frame);
+            break;
+        case ControlKind::CheckBox:
+            control = std::make_unique<WinCheckBox>(metrics_, hwnd, spec, frame);
+            break;
+        case ControlKind::ListBox:
+            control = std::make_unique<WinListBox>(metrics_, hwnd, spec, frame);
+            break;
+        default:
+            control = std::make_unique<WinControl>(metrics_, hwnd, spec, frame);
+            break;
+    }
+    control->relayout({spec.left, spec.top, spec.width, spec.height});
+    if (spec.kind == ControlKind::ComboBox) {
+        // The edit field's height follows the font; make it the table's height.
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        const int want = twipsToPixels(spec.height, metrics_.dpi);
+        const int field = static_cast<int>(SendMessageW(hwnd, CB_GETITEMHEIGHT, -1, 0));
+        if (r.bottom - r.top != want && field > 0)
+            SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                         field + want - (r.bottom - r.top));
+        control->relayout({spec.left, spec.top, spec.width, spec.height});
+    }
+
+    if (spec.acceptsDrops) {
+        const auto ref = reinterpret_cast<DWORD_PTR>(control.get());
+        DragAcceptFiles(hwnd, TRUE);
+        SetWindowSubclass(hwnd, dropSubclass, kDropSubclassId, ref);
+        if (auto* combo = dynamic_cast<WinComboBox*>(control.get()); combo && combo->edit()) {
+            DragAcceptFiles(combo->edit(), TRUE);
+            SetWindowSubclass(combo->edit(), dropSubclass, kDropSubclassId, ref);
+        }
+    }
+
+    if (!spec.toolTip.empty()) {
+        if (!toolTip_) {
+            toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, metrics_.form,
+                                       nullptr, GetModuleHandleW(nullptr), nullptr);
+        }
+        std::wstring text = widen(spec.toolTip);
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every version of the tool-tip control
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = metrics_.form;
+        info.uId = reinterpret_cast<UINT_PTR>(hwnd);
+        info.lpszText = text.data();
+        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    controls_.push_back(std::move(control));
+}
+
+WinControl* NativeForm::find(const std::string& name) const {
+    for (const auto& c : controls_)
+        if (c->name() == name) return c.get();
+    return nullptr;
+}
+
+namespace {
+template <typename T>
+T& typed(WinControl* c, const std::string& name) {
+    auto* t = dynamic_cast<T*>(c);
+    if (!t) throw std::logic_error("the form has no control " + name + " of that kind");
+    return *t;
+}
+}  // namespace
+
+Control& NativeForm::control(const std::string& name) const {
+    return typed<Control>(find(name), name);
+}
+ComboBox& NativeForm::comboBox(const std::string& name) const {
+    return typed<ComboBox>(find(name), name);
+}
+CheckBox& NativeForm::checkBox(const std::string& name) const {
+    return typed<CheckBox>(find(name), name);
+}
+ListBox& NativeForm::listBox(const std::string& name) const {
+    return typed<ListBox>(find(name), name);
+}
+
+WinControl* NativeForm::byId(WORD id) const {
+    if (id < kFirstControlId) return nullptr;
+    const std::size_t index = id - kFirstControlId;
+    if (index >= spec_.controls.size()) return nullptr;
+    return find(spec_.controls[index].name);
+}
+
+WinControl* NativeForm::byWindow(HWND hwnd) const {
+    for (const auto& c : controls_)
+        if (c->owns(hwnd)) return c.get();
+    return nullptr;
+}
+
+NativeForm* NativeForm::fromWindow(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    HWND root = GetAncestor(hwnd, GA_ROOT);
+    return root ? static_cast<NativeForm*>(GetPropW(root, kFormProperty)) : nullptr;
+}
+
+bool NativeForm::preTranslate(MSG& msg) {
+    const std::shared_ptr<bool> alive = alive_;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && events.keyPreview) {
+        // With key preview Esc is a key press like any other: translated here, it comes back
+        // as a character for the preview instead of the dialog manager's Cancel command.
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        return true;
+    }
+    if (msg.message == WM_CHAR) {
+        int key = static_cast<int>(msg.wParam);
+        // Half of a surrogate pair is no character of its own: the handlers never see it.
+        const bool surrogate = key >= 0xD800 && key <= 0xDFFF;
+        if (!surrogate && events.keyPreview) {
+            key = events.keyPreview(key);
+            if (!*alive || key == 0) return true;
+        }
+        if (!surrogate) {
+            if (WinControl* c = byWindow(msg.hwnd)) {
+                auto it = events.keyPress.find(c->name());
+                if (it != events.keyPress.end() && it->second) {
+                    key = it->second(key);
+                    if (!*alive || key == 0) return true;
+                }
+            }
+        }
+        msg.wParam = static_cast<WPARAM>(key);
+    }
+    return IsDialogMessageW(metrics_.form, &msg) != FALSE;
+}
+
+INT_PTR CALLBACK NativeForm::dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<NativeForm*>(lp);
+        self->metrics_.form = hwnd;
+        SetPropW(hwnd, kFormProperty, self);
+        return FALSE;  // the focus is set when the form is shown
+    }
+    auto* self = static_cast<NativeForm*>(GetPropW(hwnd, kFormProperty));
+    if (!self) return FALSE;
+    if (msg == WM_NCDESTROY) {
+        RemovePropW(hwnd, kFormProperty);
+        *self->alive_ = false;
+        return FALSE;
+    }
+    return self->handle(msg, wp, lp);
+}
+
+INT_PTR NativeForm::handle(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND hwnd = metrics_.form;
+    switch (msg) {
+        case WM_COMMAND:
+            handleCommand(LOWORD(wp), HIWORD(wp));
+            return TRUE;
+        case WM_DROPFILES:
+            handleDrop(reinterpret_cast<HDROP>(wp), "");
+            return TRUE;
+        case WM_CLOSE:
+            if (events.close) events.close();
+            return TRUE;
+        case WM_CTLCOLORSTATIC: {
+            WinControl* c = byWindow(reinterpret_cast<HWND>(lp));
+            if (!c || c->kind() != ControlKind::LinkLabel) return FALSE;
+            auto dc = reinterpret_cast<HDC>(wp);
+            SetTextColor(dc, RGB(0, 0, 255));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_SETCURSOR: {
+            WinControl* c = byWindow(reinterpret_cast<HWND>(wp));
+            if (!c || c->kind() != ControlKind::LinkLabel) return FALSE;
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        case WM_DPICHANGED: {
+            if (options_.dpi > 0) return FALSE;
+            const auto* suggested = reinterpret_cast<const RECT*>(lp);
+            applyDpi(HIWORD(wp));
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+void NativeForm::handleCommand(WORD id, WORD code) {
+    WinControl* c = byId(id);
+    if (!c) return;
+    switch (c->kind()) {
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::LinkLabel:
+        case ControlKind::Label:
+        case ControlKind::Image:
+            // BN_CLICKED and STN_CLICKED are both 0.
+            if (code == BN_CLICKED && events.click) events.click(c->name());
+            break;
+        case ControlKind::ListBox:
+            if (code == LBN_SELCHANGE && events.click) events.click(c->name());
+            if (code == LBN_DBLCLK && events.dblClick) events.dblClick(c->name());
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT CALLBACK NativeForm::dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                          DWORD_PTR data) {
+    if (msg == WM_DROPFILES) {
+        // A drop on a control reaches the form's one drop routine, naming the control.
+        if (NativeForm* form = fromWindow(hwnd)) {
+            form->handleDrop(reinterpret_cast<HDROP>(wp),
+                             reinterpret_cast<WinControl*>(data)->name());
+            return 0;
+        }
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, dropSubclass, id);
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void NativeForm::handleDrop(HDROP drop, const std::string& control) {
+    UniqueDrop owned(drop);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::string> files;
+    for (UINT i = 0; i < count; ++i) {
+        const UINT len = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(len + 1, L'\0');
+        const UINT got = DragQueryFileW(drop, i, path.data(), len + 1);
+        path.resize(got);
+        files.push_back(narrow(path));
+    }
+    owned.reset();
+    // Dragged data without a file list (text, for instance) is ignored.
+    if (files.empty() || !events.drop) return;
+    events.drop(control, files);
+}
+
+void NativeForm::applyDpi(int dpi) {
+    std::vector<WinControl::Snapshot> before;
+    for (const auto& c : controls_) before.push_back(c->snapshot());
+    const int clientWidth = window_.width() - 2 * metrics_.frameSide;
+    const int clientHeight = window_.height() - metrics_.frameTop - metrics_.frameSide;
+
+    metrics_.dpi = dpi;
+    auto oldFonts = std::move(fonts_);
+    fonts_.clear();
+    SendMessageW(metrics_.form, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec_.font)), FALSE);
+    window_.relayout(clientWidth, clientHeight);
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        const ControlSpec* spec = spec_.find(controls_[i]->name());
+        SendMessageW(controls_[i]->hwnd(), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(font(spec ? spec->font : spec_.font)), TRUE);
+        controls_[i]->relayout(before[i]);
+    }
+    // oldFonts are deleted here, after every control has let go of them.
+}
+
+}  // namespace tarvo::win
