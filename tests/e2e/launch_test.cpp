@@ -1,0 +1,147 @@
+// End-to-end: Tarvo.exe started on a file the way the shell verb starts it, its dialog driven
+// with real keyboard input, and what followed checked: what was launched, with which command
+// line and in which folder, that the program ended, and what MRU.INI holds.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+
+namespace e2e {
+namespace {
+
+class TarvoLaunch : public testing::Test {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableW(L"TARVO_PROBE_LOG", nullptr);
+        std::wstring tarvo = builtProgram(L"Tarvo.exe", L"TARVO_EXE");
+        ASSERT_TRUE(fileExists(tarvo)) << narrow(tarvo) << " has not been built";
+        ASSERT_TRUE(CopyFileW(tarvo.c_str(), program.file(L"Tarvo.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(builtProgram(L"probe.exe", L"TARVO_PROBE").c_str(), probe.c_str(),
+                              FALSE));
+    }
+
+    void TearDown() override {
+        if (tarvo) tarvo.terminate();
+        for (DWORD pid : leftOpen) endTree(pid);
+    }
+
+    // Starts Tarvo.exe on the target as the verb's command does ("Tarvo.exe" %1: the path
+    // unquoted, blanks and all) from an unrelated folder, and waits for its dialog.
+    HWND openDialog(const std::wstring& target) {
+        tarvo = Process::start(program.file(L"Tarvo.exe"), target, elsewhere.path());
+        if (!tarvo) return nullptr;
+        HWND dialog = waitForWindow(tarvo.pid(), 30s);
+        EXPECT_NE(dialog, nullptr) << "no dialog window appeared";
+        if (!dialog) return nullptr;
+        EXPECT_TRUE(bringToFront(dialog));
+        HWND focus = focusOf(dialog);
+        EXPECT_EQ(className(focus), L"Edit") << "the argument box should have the focus";
+        EXPECT_EQ(className(GetParent(focus)), L"ComboBox");
+        return dialog;
+    }
+
+    // The program must end by itself after OK or Esc.
+    void expectEnded() {
+        EXPECT_TRUE(tarvo.waitExit(15s).has_value()) << "Tarvo.exe did not end";
+    }
+
+    std::vector<ProbeRecord> probeRecords(size_t atLeast) {
+        auto end = std::chrono::steady_clock::now() + 20s;
+        std::vector<ProbeRecord> records;
+        do {
+            if (auto log = readFile(probeFolder.file(L"probe.log"))) records = parseProbeLog(*log);
+            if (records.size() >= atLeast) break;
+            Sleep(50);
+        } while (std::chrono::steady_clock::now() < end);
+        return records;
+    }
+
+    // Checks one launch of the probe: started by its quoted path with exactly the typed
+    // argument text, in its own folder.
+    void expectLaunched(const ProbeRecord& record, const std::wstring& typed) {
+        EXPECT_EQ(record.args, narrow(typed));
+        EXPECT_EQ(record.cmdline, narrow(L"\"" + probe + L"\" " + typed));
+        EXPECT_EQ(record.cwd, narrow(probeFolder.path()));
+    }
+
+    std::optional<std::string> mru() { return readFile(program.file(L"MRU.INI")); }
+
+    // Runs the dialog once: type, optionally tick "&CMD" with Alt+C, press Enter.
+    void runOnce(const std::wstring& typed, bool throughInterpreter = false) {
+        HWND dialog = openDialog(probe);
+        ASSERT_NE(dialog, nullptr);
+        typeText(typed);
+        // Alt+C moves the focus to the check box, so it comes after the typing; Enter still
+        // presses the default button.
+        if (throughInterpreter) pressWithAlt('C');
+        pressKey(VK_RETURN);
+        expectEnded();
+    }
+
+    TempFolder program{L"Tarvo Program"};
+    TempFolder probeFolder{L"Probe Dir \u00e9"};
+    TempFolder elsewhere{L"Elsewhere"};
+    std::wstring probe = probeFolder.file(L"probe.exe");
+    Process tarvo;
+    std::vector<DWORD> leftOpen;
+};
+
+TEST_F(TarvoLaunch, EnterRunsTargetWithTypedArgumentsInItsFolderAndRecordsThem) {
+    std::wstring typed = L"-v \"a b\" c";
+    runOnce(typed);
+
+    auto records = probeRecords(1);
+    ASSERT_EQ(records.size(), 1u) << "the probe was not launched once";
+    expectLaunched(records[0], typed);
+    EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=-v \"a b\" c\r\n");
+}
+
+TEST_F(TarvoLaunch, HistoryKeepsTheNewestArgumentFirst) {
+    runOnce(L"a.txt");
+    runOnce(L"b.txt");
+
+    auto records = probeRecords(2);
+    ASSERT_EQ(records.size(), 2u);
+    expectLaunched(records[0], L"a.txt");
+    expectLaunched(records[1], L"b.txt");
+    EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=b.txt\r\n2=a.txt\r\n");
+}
+
+TEST_F(TarvoLaunch, NonAsciiArgumentReachesTargetAndHistoryUnchanged) {
+    std::wstring typed = L"\u00fcber \"caf\u00e9 \u20ac\"";
+    runOnce(typed);
+
+    auto records = probeRecords(1);
+    ASSERT_EQ(records.size(), 1u);
+    expectLaunched(records[0], typed);
+    EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=" + narrow(typed) + "\r\n");
+}
+
+TEST_F(TarvoLaunch, CmdOptionRunsTargetThroughInterpreterThatStaysOpen) {
+    std::wstring typed = L"-v \"a b\" c";
+    runOnce(typed, /*throughInterpreter=*/true);
+
+    auto records = probeRecords(1);
+    ASSERT_EQ(records.size(), 1u) << "the interpreter did not run the probe";
+    EXPECT_EQ(records[0].args, narrow(typed));
+    EXPECT_EQ(records[0].cwd, narrow(probeFolder.path()));
+    DWORD interpreter = records[0].ppid;
+    leftOpen.push_back(interpreter);
+    EXPECT_EQ(_wcsicmp(processName(interpreter).c_str(), L"cmd.exe"), 0)
+        << "the probe's parent is " << narrow(processName(interpreter)) << ", not a running cmd.exe";
+    EXPECT_EQ(mru(), "[probe.exe]\r\n0=1\r\n1=-v \"a b\" c\r\n");
+}
+
+TEST_F(TarvoLaunch, EscClosesWithoutLaunchingOrWriting) {
+    HWND dialog = openDialog(probe);
+    ASSERT_NE(dialog, nullptr);
+    typeText(L"never run");
+    pressKey(VK_ESCAPE);
+    expectEnded();
+
+    Sleep(500);  // a launch, had there been one, would have logged by now
+    EXPECT_FALSE(fileExists(probeFolder.file(L"probe.log")));
+    EXPECT_FALSE(fileExists(program.file(L"MRU.INI")));
+}
+
+}  // namespace
+}  // namespace e2e
