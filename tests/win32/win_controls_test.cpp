@@ -1,0 +1,197 @@
+// The control wrappers and the form builder on real Win32 controls: caret counting in
+// characters, list operations, frames carrying their children, link labels and event routing.
+#include "platform/win32/win_controls.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/dpi.h"
+#include "platform/win32/native_form.h"
+#include "platform/win32/shell_win32.h"
+#include "win32/win32_test_support.h"
+
+namespace tarvo::test {
+namespace {
+
+FormSpec sampleForm() {
+    FormSpec f;
+    f.name = "Sample";
+    f.caption = "Sample";
+    f.clientWidth = 4815;
+    f.clientHeight = 4575;
+    f.controls = {
+        {.name = "Combo",
+         .kind = ControlKind::ComboBox,
+         .left = 120,
+         .top = 120,
+         .width = 3000,
+         .height = 315,
+         .tabIndex = 0},
+        {.name = "List1",
+         .kind = ControlKind::ListBox,
+         .left = 240,
+         .top = 1920,
+         .width = 2535,
+         .height = 1425,
+         .tabIndex = 1},
+        {.name = "CMD_Hidden",
+         .kind = ControlKind::Button,
+         .caption = "&Run",
+         .left = 1200,
+         .top = 600,
+         .width = 2295,
+         .height = 375,
+         .tabIndex = 2,
+         .enabled = false,
+         .visible = false},
+        {.name = "Frame1",
+         .kind = ControlKind::Frame,
+         .caption = " About: ",
+         .left = 120,
+         .top = 120,
+         .width = 4575,
+         .height = 1455,
+         .tabIndex = 3},
+        {.name = "lbl_WWW",
+         .kind = ControlKind::LinkLabel,
+         .caption = "https://example.org",
+         .left = 840,
+         .top = 1080,
+         .width = 3375,
+         .height = 195,
+         .tabIndex = 4,
+         .font = {.underline = true},
+         .parent = "Frame1"},
+    };
+    return f;
+}
+
+class WinControlsTest : public ::testing::Test {
+  protected:
+    WinControlsTest() : form(sampleForm()) {
+        form.events.click = [this](const std::string& name) { clicks.push_back(name); };
+        form.show();
+        pump();
+    }
+    HWND hwndOf(const std::string& name) { return form.find(name)->hwnd(); }
+
+    win::NativeForm form;
+    std::vector<std::string> clicks;
+};
+
+TEST_F(WinControlsTest, ComboCaretCountsCharactersNotUtf16Units) {
+    ComboBox& c = form.comboBox("Combo");
+    const std::string text =
+        "a\xF0\x9F\x98\x80"
+        "b";  // a, U+1F600 (two UTF-16 units), b
+    c.setText(text);
+    EXPECT_EQ(c.text(), text);
+    c.setSelStart(2);
+    EXPECT_EQ(c.selStart(), 2);
+    DWORD start = 0, end = 0;
+    SendMessageW(hwndOf("Combo"), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 3u);
+
+    c.setSelStart(1);
+    c.setSelLength(100);  // cut at the end of the text
+    EXPECT_EQ(c.selStart(), 1);
+    EXPECT_EQ(c.selLength(), 2);
+    c.setSelStart(0);
+    c.setSelLength(2);
+    EXPECT_EQ(c.selLength(), 2);
+}
+
+TEST_F(WinControlsTest, ComboListFindsPrefixesIgnoringCaseAndClears) {
+    ComboBox& c = form.comboBox("Combo");
+    for (const char* item : {"zeta", "Readme.txt", "readme.md", "\xC3\xA9t\xC3\xA9"})
+        c.addItem(item);
+    EXPECT_EQ(c.listCount(), 4);
+    EXPECT_EQ(c.list(1), "Readme.txt");  // not sorted: the order of adding
+    EXPECT_EQ(c.findString("READ"), 1);  // the first in list order wins
+    EXPECT_EQ(c.findString("readme.m"), 2);
+    EXPECT_EQ(c.findString("\xC3\xA9t"), 3);
+    EXPECT_EQ(c.findString("q"), -1);
+    c.setListIndex(2);
+    EXPECT_EQ(c.listIndex(), 2);
+    EXPECT_EQ(c.text(), "readme.md");
+    c.clear();
+    EXPECT_EQ(c.listCount(), 0);
+    EXPECT_EQ(c.text(), "");
+}
+
+TEST_F(WinControlsTest, ListBoxKeepsOrderAndReportsSelectionAsClick) {
+    ListBox& l = form.listBox("List1");
+    l.addItem(".txt");
+    l.addItem(".exe");
+    l.addItem(".bat");
+    l.removeItem(1);
+    ASSERT_EQ(l.listCount(), 2);
+    EXPECT_EQ(l.list(1), ".bat");
+    EXPECT_EQ(l.listIndex(), -1);
+    l.setListIndex(1);
+    EXPECT_EQ(l.listIndex(), 1);
+
+    SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwndOf("List1")), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(hwndOf("List1")));
+    EXPECT_EQ(clicks, std::vector<std::string>{"List1"});
+}
+
+TEST_F(WinControlsTest, FrameChildrenAreRelativeToTheFrameAndMoveWithIt) {
+    Control& frame = form.control("Frame1");
+    Control& link = form.control("lbl_WWW");
+    EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).left, (120 + 840) / 15);
+    EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top, (120 + 1080) / 15);
+    EXPECT_EQ(link.left(), 840);
+
+    frame.setTop(695);  // the settings window's second layout
+    EXPECT_EQ(frame.top(), 695);
+    EXPECT_EQ(link.top(), 1080);
+    EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top,
+              win::twipsToPixels(695, 96) + win::twipsToPixels(1080, 96));
+}
+
+TEST_F(WinControlsTest, StartStatesAndCaptionsComeFromTheTable) {
+    Control& hidden = form.control("CMD_Hidden");
+    EXPECT_FALSE(hidden.visible());
+    EXPECT_FALSE(hidden.enabled());
+    hidden.setVisible(true);
+    hidden.setEnabled(true);
+    EXPECT_TRUE(hidden.visible());
+    EXPECT_TRUE(hidden.enabled());
+    EXPECT_EQ(form.control("Frame1").caption(), " About: ");  // blanks kept
+    hidden.setCaption("Caf\xC3\xA9 && more");
+    EXPECT_EQ(hidden.caption(), "Caf\xC3\xA9 && more");
+}
+
+TEST_F(WinControlsTest, LinkLabelIsBlueUnderlinedWithAHandAndClicks) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageW(form.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(hwndOf("lbl_WWW")));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
+    DeleteDC(dc);
+
+    LOGFONTW f{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwndOf("lbl_WWW"), WM_GETFONT, 0, 0)), sizeof f,
+               &f);
+    EXPECT_TRUE(f.lfUnderline);
+
+    EXPECT_EQ(SendMessageW(form.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(hwndOf("lbl_WWW")),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+
+    SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwndOf("lbl_WWW")), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwndOf("lbl_WWW")));
+    EXPECT_EQ(clicks, std::vector<std::string>{"lbl_WWW"});
+}
+
+TEST(ComspecParameters, WrapTheCommandSoCmdKeepsItsOwnQuotes) {
+    EXPECT_EQ(win::comspecParameters("/k \"C:\\My Files\\run.bat\""),
+              "/k \"\"C:\\My Files\\run.bat\"\"");
+    EXPECT_EQ(win::comspecParameters("/k \"C:\\a.exe\" -v \"x y\""),
+              "/k \"\"C:\\a.exe\" -v \"x y\"\"");
+    EXPECT_EQ(win::comspecParameters("-v"), "-v");
+}
+
+}  // namespace
+}  // namespace tarvo::test
