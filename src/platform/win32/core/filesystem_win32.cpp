@@ -1,0 +1,227 @@
+// File operations on Windows through the W functions; paths are converted from UTF-8 at the call.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "platform/filesystem.h"
+
+namespace tarvo::fs {
+namespace {
+
+std::atomic<WriteStepHook> gWriteStepHook{nullptr};
+
+bool stepAllowed(WriteStep step) {
+    const WriteStepHook hook = gWriteStepHook.load();
+    return hook == nullptr || hook(step);
+}
+
+std::wstring widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
+    return wide;
+}
+
+std::string narrow(const wchar_t* text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.pop_back();  // the terminating zero
+    return out;
+}
+
+Result fromError(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return Result::NotFound;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Result::Denied;
+        default:
+            return Result::Failed;
+    }
+}
+
+// Owns one kernel handle.
+class ScopedHandle {
+  public:
+    explicit ScopedHandle(HANDLE h) : h_(h) {}
+    ~ScopedHandle() { close(); }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool close() {
+        if (!valid()) return true;
+        const BOOL ok = ::CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return ok != FALSE;
+    }
+
+  private:
+    HANDLE h_;
+};
+
+// A name beside path that no other writer uses: process id plus a per-process counter.
+std::wstring temporaryName(const std::wstring& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter);
+}
+
+bool writeAll(HANDLE file, const char* data, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!::WriteFile(file, data, chunk, &written, nullptr)) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// RoamingAppData, spelt out so the core needs no GUID library.
+constexpr KNOWNFOLDERID kRoamingAppData = {
+    0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+
+}  // namespace
+
+Result readFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    ScopedHandle file(::CreateFileW(widen(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return fromError(::GetLastError());
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    }
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+            bytes.clear();
+            return Result::Failed;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, got);
+    }
+    return Result::Ok;
+}
+
+Result replaceFile(const std::string& path, std::string_view bytes) {
+    const std::wstring target = widen(path);
+    const std::wstring temp = temporaryName(target);
+    ScopedHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return fromError(::GetLastError());
+
+    auto fail = [&](Result result) {
+        file.close();
+        ::DeleteFileW(temp.c_str());
+        return result;
+    };
+    if (!stepAllowed(WriteStep::TempOpened)) return fail(Result::Failed);
+    const std::size_t half = bytes.size() / 2;
+    if (!writeAll(file.get(), bytes.data(), half)) return fail(fromError(::GetLastError()));
+    if (!stepAllowed(WriteStep::TempHalfWritten)) return fail(Result::Failed);
+    if (!writeAll(file.get(), bytes.data() + half, bytes.size() - half)) {
+        return fail(fromError(::GetLastError()));
+    }
+    if (!::FlushFileBuffers(file.get())) return fail(Result::Failed);
+    if (!stepAllowed(WriteStep::TempFlushed)) return fail(Result::Failed);
+    if (!file.close()) return fail(Result::Failed);
+    if (!stepAllowed(WriteStep::BeforeReplace)) return fail(Result::Failed);
+    // MOVEFILE_WRITE_THROUGH returns only when the move is on disk. A read-only target refuses
+    // the move, which leaves it as it was.
+    if (!::MoveFileExW(temp.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return fail(fromError(::GetLastError()));
+    }
+    // The new content is in place: a hook here can still end the process, but cannot undo it.
+    (void)stepAllowed(WriteStep::AfterReplace);
+    return Result::Ok;
+}
+
+bool isMissingOrEmpty(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && data.nFileSizeHigh == 0 &&
+           data.nFileSizeLow == 0;
+}
+
+bool isWritableFolder(const std::string& folder) {
+    const std::wstring probe = temporaryName(widen(folder) + L"\\.tarvolin-probe");
+    ScopedHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.valid();
+}
+
+bool ensureFolder(const std::string& folder) {
+    const std::wstring wide = widen(folder);
+    if (!::CreateDirectoryW(wide.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string userDataFolder() {
+    PWSTR known = nullptr;
+    std::string folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(kRoamingAppData, KF_FLAG_DEFAULT, nullptr, &known))) {
+        folder = narrow(known);
+    }
+    ::CoTaskMemFree(known);
+    if (folder.empty()) {
+        wchar_t buffer[MAX_PATH * 4];
+        const DWORD n = ::GetEnvironmentVariableW(L"APPDATA", buffer, MAX_PATH * 4);
+        if (n > 0 && n < MAX_PATH * 4) folder = narrow(buffer);
+    }
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return folder;
+}
+
+// The lock file stays beside the guarded file (hidden): removing it safely while another
+// process waits on it would need delete-pending semantics that not every file system keeps.
+struct FileLock::Impl {
+    HANDLE file;
+};
+
+FileLock::FileLock(const std::string& guardedPath) {
+    const HANDLE file =
+        ::CreateFileW(widen(guardedPath + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    OVERLAPPED whole{};
+    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole)) {
+        ::CloseHandle(file);
+        return;
+    }
+    impl_ = std::make_unique<Impl>(Impl{file});
+}
+
+FileLock::~FileLock() {
+    if (!impl_) return;
+    OVERLAPPED whole{};
+    ::UnlockFileEx(impl_->file, 0, 1, 0, &whole);
+    ::CloseHandle(impl_->file);
+}
+
+void setWriteStepHook(WriteStepHook hook) {
+    gWriteStepHook.store(hook);
+}
+
+}  // namespace tarvo::fs

@@ -1,0 +1,120 @@
+// Tests of the file layer under the profile engine and of where the data files live.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/filesystem.h"
+#include "storage/data_location.h"
+#include "unit/storage_test_support.h"
+
+namespace tarvo {
+namespace {
+
+using testing::readBytes;
+using testing::TempFolder;
+using testing::writeBytes;
+
+// Sets an environment variable for one test and puts the old value back afterwards.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(FileLayer, ReplaceWritesReadsAndKeepsPermissions) {
+    TempFolder dir;
+    const std::string file = dir.path() + "\\data.ini";  // a backslash reads as a slash
+    std::string bytes = "stale";
+    EXPECT_EQ(fs::readFile(file, bytes), fs::Result::NotFound);
+    EXPECT_EQ(bytes, "");
+    EXPECT_TRUE(fs::isMissingOrEmpty(file));
+
+    EXPECT_EQ(fs::replaceFile(file, ""), fs::Result::Ok);
+    EXPECT_TRUE(fs::isMissingOrEmpty(file));
+    const std::string content("a\0b\r\n", 5);
+    EXPECT_EQ(fs::replaceFile(file, content), fs::Result::Ok);
+    EXPECT_FALSE(fs::isMissingOrEmpty(file));
+    EXPECT_EQ(fs::readFile(file, bytes), fs::Result::Ok);
+    EXPECT_EQ(bytes, content);
+
+    ASSERT_EQ(::chmod(dir.file("data.ini").c_str(), 0640), 0);
+    EXPECT_EQ(fs::replaceFile(file, "new"), fs::Result::Ok);
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("data.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.listing(), "data.ini;");
+}
+
+TEST(FileLayer, ARefusedReplaceLeavesTheTargetAndNoTemporary) {
+    TempFolder dir;
+    const std::string target = dir.file("sub");
+    ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);  // a rename cannot put a file over a folder
+    EXPECT_NE(fs::replaceFile(target, "x"), fs::Result::Ok);
+    EXPECT_EQ(fs::replaceFile(dir.file("missing/x.ini"), "x"), fs::Result::NotFound);
+    EXPECT_EQ(dir.listing(), "sub;");
+}
+
+TEST(FileLayer, FoldersAreCheckedAndCreatedOneLevelDeep) {
+    TempFolder dir;
+    EXPECT_TRUE(fs::isWritableFolder(dir.path()));
+    EXPECT_FALSE(fs::isWritableFolder(dir.file("missing")));
+    EXPECT_FALSE(fs::ensureFolder(dir.file("a\\b")));
+    EXPECT_TRUE(fs::ensureFolder(dir.file("a")));
+    EXPECT_TRUE(fs::ensureFolder(dir.file("a")));
+    EXPECT_TRUE(fs::ensureFolder(dir.file("a\\b")));
+    writeBytes(dir.file("plain"), "x");
+    EXPECT_FALSE(fs::ensureFolder(dir.file("plain")));
+    EXPECT_EQ(dir.listing(), "a;plain;");
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(dir.file("a").c_str(), 0555), 0);
+        EXPECT_FALSE(fs::isWritableFolder(dir.file("a")));
+    }
+}
+
+TEST(FileLayer, UserDataFolderFollowsTheXdgRules) {
+    ScopedEnv home("HOME", "/home/someone/");
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "/data/here");
+        EXPECT_EQ(fs::userDataFolder(), "/data/here");
+    }
+    ScopedEnv relative("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(fs::userDataFolder(), "/home/someone/.local/share");
+}
+
+TEST(DataLocation, TheProgramFolderWhileWritableElseTheUsersFolder) {
+    TempFolder program;
+    TempFolder home;
+    ScopedEnv xdg("XDG_DATA_HOME", home.file("share"));  // not there yet: it is created
+
+    EXPECT_EQ(dataFolder(program.path()), program.path());
+    EXPECT_EQ(dataFile(program.path(), "MRU.INI"), program.path() + "\\MRU.INI");
+
+    const std::string readOnly = program.file("missing-folder");
+    EXPECT_EQ(dataFolder(readOnly), home.file("share") + "\\Tarvolin");
+    EXPECT_EQ(dataFile(readOnly, "Settings.ini"), home.file("share") + "\\Tarvolin\\Settings.ini");
+    EXPECT_TRUE(fs::isWritableFolder(home.file("share/Tarvolin")));
+
+    // With nowhere better to go, the program folder is used and the writes fail there.
+    writeBytes(home.file("blocked"), "a file, not a folder");
+    ScopedEnv blocked("XDG_DATA_HOME", home.file("blocked"));
+    EXPECT_EQ(dataFolder(readOnly), readOnly);
+}
+
+}  // namespace
+}  // namespace tarvo
