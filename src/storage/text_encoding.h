@@ -1,0 +1,18 @@
+// Conversions of profile-file bytes into the engine's UTF-8: UTF-16 files and files written in
+// the legacy 8-bit code page by older versions of the program.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvo::text {
+
+// UTF-16 code units (little- or big-endian, without the byte-order mark) as UTF-8. Unpaired
+// surrogates and an odd last byte become U+FFFD, so nothing is dropped without a trace.
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
+// Windows-1252 bytes as UTF-8. The five bytes the code page leaves undefined (81, 8D, 8F, 90,
+// 9D) map to the control characters of the same number, as the Windows conversion does.
+std::string windows1252ToUtf8(std::string_view bytes);
+
+}  // namespace tarvo::text
