@@ -19,7 +19,8 @@ class ProfileDocument;
 // One locked read-modify-write of one file: the file is read and parsed once when the edit
 // starts, every operation works on that content, and commit() writes the result in one
 // atomic replace. The content that reaches the file is exactly what the same sequence of
-// single WriteProfileString/DeleteProfileSection calls would have produced.
+// single WriteProfileString/DeleteProfileSection calls would have produced. commit() ends the
+// edit and releases the lock; an edit destroyed without commit() writes nothing.
 class ProfileEdit {
 public:
     explicit ProfileEdit(std::string file);
