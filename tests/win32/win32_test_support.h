@@ -4,6 +4,7 @@
 
 // clang-format off
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 // clang-format on
 

@@ -1,0 +1,217 @@
+// The Win32 platform services: launches through the shell (directly and through the console
+// interpreter), the input box, message boxes, and the two pickers driven as a user would.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "platform/win32/host_win32.h"
+#include "platform/win32/pickers_win32.h"
+#include "platform/win32/shell_win32.h"
+#include "win32/win32_test_support.h"
+
+// clang-format off
+#include <windows.h>
+#include <shlobj.h>
+// clang-format on
+
+namespace tarvo::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::wstring besideTests(const std::wstring& name) {
+    std::wstring self = win::widen(win::modulePath());
+    return self.substr(0, self.find_last_of(L'\\') + 1) + name;
+}
+
+// The fields of probe.exe's first record, once it has written one.
+std::map<std::string, std::string> waitForProbe(const WinTempFolder& folder) {
+    for (int i = 0; i < 300; ++i) {
+        const std::string log = folder.read("probe.log");
+        if (log.find("\n--\n") != std::string::npos) {
+            std::map<std::string, std::string> fields;
+            std::istringstream in(log);
+            for (std::string line; std::getline(in, line) && line != "--";) {
+                const auto eq = line.find('=');
+                if (eq != std::string::npos) fields[line.substr(0, eq)] = line.substr(eq + 1);
+            }
+            return fields;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return {};
+}
+
+class ShellTest : public ::testing::Test {
+  protected:
+    ShellTest() {
+        folder = temp.path() + "\\My Files \xC3\xBC";
+        CreateDirectoryW(win::widen(folder).c_str(), nullptr);
+        probe = folder +
+                "\\pr\xC3\xB8"
+                "be.exe";
+        CopyFileW(besideTests(L"probe.exe").c_str(), win::widen(probe).c_str(), FALSE);
+        SetEnvironmentVariableW(L"TARVO_PROBE_LOG", temp.file("probe.log").c_str());
+    }
+    ~ShellTest() override { SetEnvironmentVariableW(L"TARVO_PROBE_LOG", nullptr); }
+
+    WinTempFolder temp;
+    std::string folder, probe;
+    win::WinShell shell;
+};
+
+TEST_F(ShellTest, StartsTheFileWithItsArgumentsInItsFolder) {
+    ShellRequest r;
+    r.file = probe;
+    r.parameters = "-c \"a b\"  \xE2\x82\xAC";
+    r.directory = folder + "\\";
+    ASSERT_TRUE(shell.execute(r));
+    const auto record = waitForProbe(temp);
+    EXPECT_EQ(record.at("args"), "-c \"a b\"  \xE2\x82\xAC");
+    EXPECT_EQ(record.at("cwd"), folder);
+}
+
+// There is no command.com here: the interpreter named by %ComSpec% runs the quoted path and
+// the argument text exactly, and stays open until we end it.
+TEST_F(ShellTest, CommandComFallsBackToComSpecWithTheCommandIntact) {
+    ShellRequest r;
+    r.file = "command.com";
+    r.parameters = "/k \"" + probe + "\" -v \"x y\"";
+    r.directory = folder + "\\";
+    ASSERT_TRUE(shell.execute(r));
+    const auto record = waitForProbe(temp);
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(record.at("args"), "-v \"x y\"");
+    EXPECT_EQ(record.at("cwd"), folder);
+
+    // The interpreter is the probe's parent; end it by its id, after making sure it is one.
+    const DWORD cmd = static_cast<DWORD>(std::stoul(record.at("ppid")));
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, cmd);
+    ASSERT_NE(h, nullptr);
+    wchar_t image[MAX_PATH];
+    DWORD size = MAX_PATH;
+    ASSERT_TRUE(QueryFullProcessImageNameW(h, 0, image, &size));
+    EXPECT_NE(std::wstring(image).find(L"cmd.exe"), std::wstring::npos);
+    if (std::wstring(image).find(L"cmd.exe") != std::wstring::npos) TerminateProcess(h, 0);
+    CloseHandle(h);
+}
+
+// Runs `act` on another thread once a top-level window with this title exists, while the
+// calling thread sits in the window's modal loop.
+class WhenShown {
+  public:
+    WhenShown(const wchar_t* title, std::function<void(HWND)> act)
+        : thread_([this, title, act] {
+              for (int i = 0; i < 400 && !stop_; ++i) {
+                  if (HWND w = FindWindowW(nullptr, title)) {
+                      std::this_thread::sleep_for(100ms);
+                      act(w);
+                      return;
+                  }
+                  std::this_thread::sleep_for(25ms);
+              }
+          }) {}
+    ~WhenShown() {
+        stop_ = true;
+        thread_.join();
+    }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST(HostTest, InputBoxReturnsTheTypedTextOrEmptyOnCancel) {
+    win::WinHost host({});
+    {
+        WhenShown typing(L"Tarvolin", [](HWND box) {
+            HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L".txt"));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(host.inputBox(nullptr, "Extension:", "Tarvolin", "x"), ".txt");
+    }
+    {
+        WhenShown cancelling(L"Tarvolin", [](HWND box) {
+            wchar_t prompt[64] = {};
+            GetDlgItemTextW(box, 100, prompt, 64);
+            if (std::wstring(prompt) == L"Extension:") PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(host.inputBox(nullptr, "Extension:", "Tarvolin", "x"), "");
+    }
+}
+
+TEST(HostTest, MessageBoxReportsTheButtonPressed) {
+    win::WinHost host({});
+    WhenShown answering(L"Tarvolin", [](HWND box) { PostMessageW(box, WM_COMMAND, IDNO, 0); });
+    EXPECT_EQ(host.messageBox(nullptr, "Remove?", "Tarvolin", MsgButtons::YesNo, MsgIcon::Question),
+              MsgResult::No);
+}
+
+TEST(PickerTest, OpenFileDialogReturnsThePickedPathAndItsTitle) {
+    WinTempFolder temp;
+    temp.write("conv \xC3\xA9.cfg", "x");
+    win::WinFilePicker picker;
+    WhenShown picking(L"Browse Files...", [](HWND dialog) {
+        // The file name box of the explorer-style dialog.
+        SetDlgItemTextW(dialog, 0x47C, L"conv \u00e9.cfg");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    OpenFileRequest request;
+    request.title = "Browse Files...";
+    request.filterDescription = "All Files";
+    request.initDir = temp.path();
+    request.flags = 0x1004;
+    const auto picked = picker.showOpen(request);
+    ASSERT_TRUE(picked.has_value());
+    EXPECT_EQ(picked->path, temp.path() + "\\conv \xC3\xA9.cfg");
+    EXPECT_EQ(picked->title, "conv \xC3\xA9.cfg");
+}
+
+TEST(PickerTest, CancelledOpenFileDialogGivesNothing) {
+    win::WinFilePicker picker;
+    WhenShown cancelling(L"Browse Files...",
+                         [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+    OpenFileRequest request;
+    request.title = "Browse Files...";
+    EXPECT_FALSE(picker.showOpen(request));
+}
+
+// The folder picker reports a real folder by its path and a virtual one by its "::" name.
+TEST(PickerTest, FolderPickerGivesPathsAndVirtualNames) {
+    win::WinFolderPicker picker;
+    const std::wstring target = L"C:\\";
+    {
+        WhenShown choosing(L"Browse for Folder", [&](HWND dialog) {
+            // Wine's picker takes the selection as an item list more reliably than as a path.
+            PIDLIST_ABSOLUTE item = nullptr;
+            SHParseDisplayName(target.c_str(), nullptr, &item, 0, nullptr);
+            SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(item));
+            CoTaskMemFree(item);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(picker.browseForFolder("Select Folder...", 0x50), "C:\\");  // a drive root keeps its backslash
+    }
+    {
+        WhenShown choosing(L"Browse for Folder", [](HWND dialog) {
+            PIDLIST_ABSOLUTE computer = nullptr;
+            SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer);
+            SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(computer));
+            CoTaskMemFree(computer);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(picker.browseForFolder("Select Folder...", 0x50).rfind("::", 0), 0u);
+    }
+    {
+        WhenShown cancelling(L"Browse for Folder",
+                             [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+        EXPECT_EQ(picker.browseForFolder("Select Folder...", 0x50), "");
+    }
+}
+
+}  // namespace
+}  // namespace tarvo::test
