@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "dialog/form1_layout.h"
 #include "doubles/fake_services.h"
@@ -222,6 +224,37 @@ TEST_F(Form1WindowTest, DesignSizeCountsAsCollapsedAtOtherDpi) {
     expectMovedBy(dialog->native(), 0, 144);
     click(hwndOf("CMD_WIDTH"));
     EXPECT_EQ(control("CMD_WIDTH").caption(), "<");
+}
+
+// The Browse button pops its menu up at its own corner plus 50 twips; the chosen item's
+// command runs (here "Add Folders...", the second item, chosen with the keyboard).
+TEST_F(Form1WindowTest, BrowseMenuPopsUpAtTheButtonAndRunsTheChosenItem) {
+    build();
+    combo().setText("-x ");
+    folderPicker.answers = {"D:\\Data"};
+    RECT menu{};
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+        for (int i = 0; i < 200 && !done; ++i) {
+            if (HWND popup = FindWindowW(L"#32768", nullptr); popup && IsWindowVisible(popup)) {
+                GetWindowRect(popup, &menu);
+                for (UINT vk : {VK_DOWN, VK_DOWN, VK_RETURN})
+                    PostMessageW(dialog->hwnd(), WM_KEYDOWN, vk, 0);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    });
+    click(hwndOf("CMD_Browse"));
+    done = true;
+    user.join();
+
+    POINT corner{win::twipsToPixels(3450 + 50, 96), win::twipsToPixels(870 + 50, 96)};
+    ClientToScreen(dialog->hwnd(), &corner);
+    EXPECT_EQ(menu.left, corner.x);
+    EXPECT_EQ(menu.top, corner.y);
+    EXPECT_EQ(folderPicker.prompts, std::vector<std::string>{"Select Folder..."});
+    EXPECT_EQ(combo().text(), "-x D:\\Data");
 }
 
 TEST_F(Form1WindowTest, DropsAddOnlyTheFirstPathAndPressNothing) {
