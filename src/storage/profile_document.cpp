@@ -210,6 +210,15 @@ ProfileDocument::Eol ProfileDocument::dominantEol() const {
 
 bool ProfileDocument::write(std::string_view section, std::string_view key,
                             std::string_view value) {
+    // The file stays UTF-8 whatever the caller passes: a malformed byte would make the next
+    // read take the whole file for a legacy one.
+    std::string repaired[3];
+    for (auto [text, slot] : {std::pair{&section, 0}, {&key, 1}, {&value, 2}}) {
+        if (!utf8::isValid(*text)) {
+            repaired[slot] = text::repairUtf8(*text);
+            *text = repaired[slot];
+        }
+    }
     const std::string_view sectionName = trimBlanks(section);
     const std::string_view keyName = trimBlanks(key);
     if (sectionName.find_first_of("]\r\n") != std::string_view::npos) return false;

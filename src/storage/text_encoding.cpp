@@ -52,4 +52,15 @@ std::string windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string repairUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const std::string first = utf8::prefix(text, 1);
+        out += utf8::isValid(first) ? first : windows1252ToUtf8(first);
+        text.remove_prefix(first.size());
+    }
+    return out;
+}
+
 }  // namespace tarvo::text

@@ -184,6 +184,15 @@ TEST(ProfileDocumentEncodings, LegacyFilesAreReadAsWindows1252) {
               "[caf\xC3\xA9]\r\n1=\xE2\x82\xAC 5 \xE2\x80\x93 na\xC3\xAFve\xC2\x81\r\n2=x\r\n");
 }
 
+TEST(ProfileDocumentEncodings, AMalformedByteInAWrittenTextCannotTurnTheFileLegacy) {
+    ProfileDocument doc("[s]\r\n1=\xC3\xA9\r\n");
+    doc.write("s", "2", "\x80!");
+    const ProfileDocument reread(doc.serialise());
+    EXPECT_EQ(reread.sourceEncoding(), ProfileDocument::Encoding::Utf8);
+    EXPECT_EQ(valueOf(reread, "s", "1"), "\xC3\xA9");
+    EXPECT_EQ(valueOf(reread, "s", "2"), "\xE2\x82\xAC!");
+}
+
 TEST(ProfileDocumentDamage, OddLinesAreReadAroundAndKeptOnRewrite) {
     const std::string nul("k\0ey=v\0al\r\n", 11);
     const std::string file = "garbage\x01\r\n[s]\r\nno equals here\r\n[unclosed\r\n" + nul +
