@@ -82,7 +82,11 @@ void WinControl::write(TwipsCache::Axis axis, int twips) {
 }
 
 // Moves the control to pixels relative to its container; a frame takes its children along.
+// The moved control repaints itself whole (no copied bits): the form has no WS_CLIPCHILDREN,
+// for the frames' sake, so when the form grows it erases the new area after a copy and the
+// moved buttons would vanish.
 void WinControl::place(int left, int top, int width, int height) {
+    constexpr UINT kFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
     int x = left, y = top;
     if (frame_) {
         const RECT f = rectInForm(frame_->hwnd_, metrics_.form);
@@ -90,14 +94,12 @@ void WinControl::place(int left, int top, int width, int height) {
         y += f.top;
     }
     const RECT before = rectInForm(hwnd_, metrics_.form);
-    SetWindowPos(hwnd_, nullptr, x, y, width, windowHeightFor(height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, x, y, width, windowHeightFor(height), kFlags);
     const int dx = x - before.left, dy = y - before.top;
     if (dx == 0 && dy == 0) return;
     for (WinControl* child : children_) {
         const RECT c = rectInForm(child->hwnd_, metrics_.form);
-        SetWindowPos(child->hwnd_, nullptr, c.left + dx, c.top + dy, 0, 0,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+        SetWindowPos(child->hwnd_, nullptr, c.left + dx, c.top + dy, 0, 0, kFlags | SWP_NOSIZE);
     }
 }
 
