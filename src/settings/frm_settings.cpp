@@ -1,0 +1,198 @@
+// The settings window's event procedures.
+#include "settings/frm_settings.h"
+
+#include <utility>
+
+#include "platform/filesystem.h"
+#include "settings/settings_layout.h"
+#include "storage/data_location.h"
+#include "storage/ini_handler.h"
+#include "storage/mru_layout.h"
+
+namespace tarvo {
+namespace {
+
+constexpr char kTitle[] = "Tarvolin";
+constexpr char kNoTarget[] = "6";
+constexpr char kTargetWithoutRecord[] = "5";
+constexpr char kAddPrompt[] = "Please Enter File Extension:";
+constexpr char kUninstallQuestion[] =
+    "You have removed all association to Tarvolin.\r\nDo you wish to uninstall it completely?";
+constexpr char kSettingsLaterText[] =
+    "If no association is set now, you can access these settings again later at:\r\n";
+
+std::string removeQuestion(const std::string& ext) {
+    return "Are you sure you wish to remove 'Tarvolin' from " + ext + " file extension?";
+}
+
+}  // namespace
+
+frmSettings::frmSettings(SettingsControls controls, SettingsServices services)
+    : c_(controls), s_(services) {}
+
+frmSettings::~frmSettings() = default;
+
+void frmSettings::Form_Load() {
+    const std::string folder = s_.host.programFolder();
+    HistoryFile_ = dataFile(folder, mru::kHistoryFileName);
+    SettingsFile_ = dataFile(folder, mru::kSettingsFileName);
+    c_.Image1.showWindowIcon();
+
+    list_ = std::make_unique<AssociationList>(c_.List1, s_.registry, s_.host, &c_.form, folder,
+                                              SettingsFile_);
+    list_->load();
+
+    // A history file that was never written counts as empty.
+    if (fs::isMissingOrEmpty(HistoryFile_)) {
+        c_.CMD_ClearAll.setEnabled(false);
+        c_.CMD_File.setEnabled(false);
+    }
+    const std::string checkEx = s_.dialog.CheckEx();
+    if (checkEx != kNoTarget) {
+        if (checkEx != kTargetWithoutRecord) c_.CMD_File.setEnabled(true);
+    } else {
+        c_.CMD_RUN.setVisible(true);
+        c_.form.setHeight(kNoTargetWindowHeight);
+        for (const auto& [name, top] : kNoTargetTops)
+            if (Control* control = controlByName(name)) control->setTop(top);
+    }
+}
+
+// Every way of closing the window ends here. Without a target the window is the whole
+// program; otherwise the hidden argument dialog comes back.
+void frmSettings::Form_Unload() {
+    if (s_.dialog.CheckEx() == kNoTarget)
+        s_.host.endProgram();
+    else
+        s_.dialog.show();
+}
+
+// Only ever enables: nothing in the window takes a selection away except a removal.
+void frmSettings::List1_Click() {
+    if (c_.List1.listIndex() > -1) c_.CMD_REMOVE.setEnabled(true);
+}
+
+void frmSettings::CMD_ADD_Click() {
+    const std::string ext = s_.host.inputBox(&c_.form, kAddPrompt, kTitle, "");
+    if (ext.empty() || !list_) return;
+    list_->add(ext);
+}
+
+void frmSettings::CMD_REMOVE_Click() {
+    const int k = c_.List1.listIndex();
+    if (k < 0 || !list_) return;
+    const std::string ext = c_.List1.list(k);
+    if (s_.host.messageBox(&c_.form, removeQuestion(ext), kTitle, MsgButtons::YesNo,
+                           MsgIcon::Question) != MsgResult::Yes)
+        return;
+    list_->remove(k);
+    c_.CMD_REMOVE.setEnabled(false);
+
+    if (c_.List1.listCount() != 0) return;
+    if (s_.host.messageBox(&c_.form, kUninstallQuestion, kTitle, MsgButtons::YesNo,
+                           MsgIcon::Question) == MsgResult::Yes) {
+        uninstallHandOff(s_.shell, s_.host, &c_.form);
+        return;
+    }
+    // Opened from the dialog: tell where the settings can be reached once no file type
+    // carries the verb any more.
+    if (s_.dialog.CheckEx() != kNoTarget) {
+        const std::string path = s_.host.programFolder() + "\\" + s_.host.exeName() + ".exe";
+        s_.host.messageBox(&c_.form, kSettingsLaterText + path, kTitle, MsgButtons::Ok,
+                           MsgIcon::Exclamation);
+    }
+}
+
+void frmSettings::clearDialogHistory() {
+    s_.dialog.ClearMRU();
+    s_.dialog.clearArgumentBox();
+    s_.dialog.clearCheck();
+}
+
+// The history file is cut to nothing (created when missing), under the lock the profile
+// engine's edits take, so no other copy's record is half-way through a rewrite.
+void frmSettings::CMD_ClearAll_Click() {
+    {
+        const fs::FileLock lock(HistoryFile_);
+        fs::replaceFile(HistoryFile_, "");
+    }
+    clearDialogHistory();
+    c_.CMD_ClearAll.setEnabled(false);
+    c_.CMD_File.setEnabled(false);
+}
+
+void frmSettings::CMD_File_Click() {
+    INIHandler::DeleteProfileSection(HistoryFile_, s_.dialog.FILEName());
+    clearDialogHistory();
+    c_.CMD_File.setEnabled(false);
+    if (fs::isMissingOrEmpty(HistoryFile_)) c_.CMD_ClearAll.setEnabled(false);
+}
+
+// After a pick the dialog holds the new target and CheckEx is no longer "6", so unloading
+// shows the dialog instead of ending the program.
+void frmSettings::CMD_RUN_Click() {
+    if (s_.dialog.Run_Once() == 1) s_.host.unloadSettings();
+}
+
+void frmSettings::CMD_OK_Click() {
+    s_.host.unloadSettings();
+}
+
+void frmSettings::openLink(const std::string& address) {
+    ShellRequest request;
+    request.owner = &c_.form;
+    request.file = address;
+    s_.shell.execute(request);
+}
+
+void frmSettings::lbl_MAIL_Click() {
+    openLink(kMakerMailLink);
+}
+
+void frmSettings::lbl_WWW_Click() {
+    openLink(kMakerWeb);
+}
+
+bool frmSettings::click(const std::string& controlName) {
+    using Handler = void (frmSettings::*)();
+    static const std::pair<const char*, Handler> handlers[] = {
+        {"CMD_OK", &frmSettings::CMD_OK_Click},
+        {"CMD_RUN", &frmSettings::CMD_RUN_Click},
+        {"List1", &frmSettings::List1_Click},
+        {"CMD_ADD", &frmSettings::CMD_ADD_Click},
+        {"CMD_REMOVE", &frmSettings::CMD_REMOVE_Click},
+        {"CMD_File", &frmSettings::CMD_File_Click},
+        {"CMD_ClearAll", &frmSettings::CMD_ClearAll_Click},
+        {"lbl_MAIL", &frmSettings::lbl_MAIL_Click},
+        {"lbl_WWW", &frmSettings::lbl_WWW_Click},
+    };
+    for (const auto& [name, handler] : handlers) {
+        if (controlName == name) {
+            (this->*handler)();
+            return true;
+        }
+    }
+    return false;
+}
+
+Control* frmSettings::controlByName(const std::string& name) {
+    const std::pair<const char*, Control*> all[] = {
+        {"CMD_OK", &c_.CMD_OK},
+        {"CMD_RUN", &c_.CMD_RUN},
+        {"List1", &c_.List1},
+        {"CMD_ADD", &c_.CMD_ADD},
+        {"CMD_REMOVE", &c_.CMD_REMOVE},
+        {"CMD_File", &c_.CMD_File},
+        {"CMD_ClearAll", &c_.CMD_ClearAll},
+        {"Frame1", &c_.Frame1},
+        {"Frame2", &c_.Frame2},
+        {"lbl_MAIL", &c_.lbl_MAIL},
+        {"lbl_WWW", &c_.lbl_WWW},
+        {"Image1", &c_.Image1},
+    };
+    for (const auto& [n, control] : all)
+        if (name == n) return control;
+    return nullptr;
+}
+
+}  // namespace tarvo
