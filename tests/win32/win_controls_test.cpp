@@ -185,6 +185,29 @@ TEST_F(WinControlsTest, LinkLabelIsBlueUnderlinedWithAHandAndClicks) {
     EXPECT_EQ(clicks, std::vector<std::string>{"lbl_WWW"});
 }
 
+// Moved to a screen of another DPI, every control is put where its twips say at the new DPI
+// and reports the same twips as before.
+TEST_F(WinControlsTest, AnotherDpiRelaysTheFormOutFromItsTwips) {
+    form.control("Frame1").setTop(695);
+    form.applyDpi(144);
+    const RECT list = clientRectOf(hwndOf("List1"));
+    EXPECT_EQ(list.left, 24);
+    EXPECT_EQ(list.top, 192);
+    EXPECT_EQ(list.right - list.left, win::twipsToPixels(2535, 144));
+    EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top, win::twipsToPixels(695, 144) + 108);
+    EXPECT_EQ(form.control("Frame1").top(), 695);
+    EXPECT_EQ(form.control("lbl_WWW").top(), 1080);
+    EXPECT_EQ(form.window().width(), 4815 + 90);
+    RECT client{};
+    GetClientRect(form.hwnd(), &client);
+    EXPECT_EQ(client.right, win::twipsToPixels(4815, 144));
+
+    LOGFONTW f{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwndOf("List1"), WM_GETFONT, 0, 0)), sizeof f,
+               &f);
+    EXPECT_EQ(f.lfHeight, -17);  // 8.25 points at 144 DPI
+}
+
 TEST(ComspecParameters, WrapTheCommandSoCmdKeepsItsOwnQuotes) {
     EXPECT_EQ(win::comspecParameters("/k \"C:\\My Files\\run.bat\""),
               "/k \"\"C:\\My Files\\run.bat\"\"");

@@ -99,6 +99,15 @@ NativeForm::NativeForm(const FormSpec& spec, BuildOptions options)
                  (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
     if (spec_.acceptsDrops) DragAcceptFiles(hwnd, TRUE);
+    if (spec_.hasIcon) {
+        HINSTANCE self = GetModuleHandleW(nullptr);
+        // Shared icons belong to the system's cache: never destroyed here.
+        auto small =
+            LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                       GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
+    }
 
     // Tab order decides creation order, which is the dialog manager's Tab order; controls
     // without a tab stop come last, as the table lists them.
@@ -209,6 +218,17 @@ void NativeForm::createControl(const ControlSpec& spec, WORD id) {
         SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     controls_.push_back(std::move(control));
+}
+
+HICON NativeForm::programIcon() {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                         LR_SHARED));
+}
+
+void NativeForm::setImage(const std::string& name, HICON icon) {
+    if (WinControl* c = find(name); c && c->kind() == ControlKind::Image)
+        SendMessageW(c->hwnd(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
 WinControl* NativeForm::find(const std::string& name) const {

@@ -60,6 +60,12 @@ class NativeForm {
     CheckBox& checkBox(const std::string& name) const;
     ListBox& listBox(const std::string& name) const;
 
+    // Shows an icon in an image control (the settings window shows the program's icon).
+    void setImage(const std::string& name, HICON icon);
+    // The program's icon (resource 1) at the system's large icon size; null when the
+    // executable has none.
+    static HICON programIcon();
+
     void show() { window_.setVisible(true); }
     void hide() { window_.setVisible(false); }
 
