@@ -1,0 +1,77 @@
+// The registry on Win32: default values and key deletion through the W registry functions,
+// every opened key owned by a UniqueKey.
+#include "platform/win32/registry_win32.h"
+
+#include <utility>
+
+#include "platform/win32/win_handles.h"
+#include "platform/win32/win_text.h"
+
+namespace tarvo::win {
+namespace {
+
+// The predefined key and the path below it. The user's classes branch is reached through
+// HKEY_CURRENT_USER rather than a handle of its own, so nothing stays open between calls.
+std::pair<HKEY, std::wstring> locate(RegistryRoot root, const std::string& key) {
+    if (root == RegistryRoot::UserClasses)
+        return {HKEY_CURRENT_USER, L"Software\\Classes\\" + widen(key)};
+    return {HKEY_CLASSES_ROOT, widen(key)};
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const std::string& key) {
+    if (key.empty()) return std::nullopt;
+    const auto [base, path] = locate(root, key);
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(base, path.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueKey owned(opened);
+
+    DWORD type = 0;
+    DWORD size = 0;
+    LSTATUS status = RegQueryValueExW(opened, nullptr, nullptr, &type, nullptr, &size);
+    std::wstring data;
+    // The value may grow between the two calls; ask again with the size reported then.
+    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+        data.assign(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        status = RegQueryValueExW(opened, nullptr, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data.data()), &bytes);
+        if (status == ERROR_SUCCESS) {
+            // The stored text need not end with a zero, and may end with several.
+            data.resize(bytes / sizeof(wchar_t));
+            while (!data.empty() && data.back() == L'\0') data.pop_back();
+            if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+            return narrow(data);
+        }
+        size = bytes;
+    }
+    return std::nullopt;
+}
+
+bool Win32Registry::writeDefault(RegistryRoot root, const std::string& key,
+                                 const std::string& value) {
+    if (key.empty()) return false;
+    const auto [base, path] = locate(root, key);
+    HKEY created = nullptr;
+    // RegCreateKeyExW creates every missing key on the way down.
+    if (RegCreateKeyExW(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &created, nullptr) != ERROR_SUCCESS)
+        return false;
+    const UniqueKey owned(created);
+    const std::wstring text = widen(value);
+    const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(created, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          bytes) == ERROR_SUCCESS;
+}
+
+// RegDeleteKeyW refuses a key that still has subkeys, which is what the callers rely on.
+bool Win32Registry::deleteKey(RegistryRoot root, const std::string& key) {
+    if (key.empty()) return false;  // never the root itself
+    const auto [base, path] = locate(root, key);
+    return RegDeleteKeyW(base, path.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace tarvo::win
