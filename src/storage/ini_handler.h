@@ -12,6 +12,12 @@
 #include <string>
 #include <string_view>
 
+// <windows.h> defines WriteProfileString as a macro (for the win.ini function), which would
+// rename the engine's functions in a Windows source file. Include this header after it.
+#ifdef WriteProfileString
+#undef WriteProfileString
+#endif
+
 namespace tarvo {
 
 class ProfileDocument;

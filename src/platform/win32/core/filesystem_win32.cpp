@@ -119,6 +119,12 @@ Result readFile(const std::string& path, std::string& bytes) {
 
 Result replaceFile(const std::string& path, std::string_view bytes) {
     const std::wstring target = widen(path);
+    // Windows refuses to move over a read-only file, but not every file system under it
+    // does (Wine as root); the check keeps a file the user marked read-only as it is.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return Result::Denied;
+    }
     const std::wstring temp = temporaryName(target);
     ScopedHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -140,8 +146,7 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     if (!stepAllowed(WriteStep::TempFlushed)) return fail(Result::Failed);
     if (!file.close()) return fail(Result::Failed);
     if (!stepAllowed(WriteStep::BeforeReplace)) return fail(Result::Failed);
-    // MOVEFILE_WRITE_THROUGH returns only when the move is on disk. A read-only target refuses
-    // the move, which leaves it as it was.
+    // MOVEFILE_WRITE_THROUGH returns only when the move is on disk.
     if (!::MoveFileExW(temp.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return fail(fromError(::GetLastError()));
