@@ -98,35 +98,40 @@ std::string ProfileDocument::foldName(std::string_view name) {
 }
 
 ProfileDocument::ProfileDocument() = default;
+ProfileDocument::ProfileDocument(ProfileDocument&&) noexcept = default;
+ProfileDocument& ProfileDocument::operator=(ProfileDocument&&) noexcept = default;
+ProfileDocument::~ProfileDocument() = default;
 
 ProfileDocument::ProfileDocument(std::string_view bytes) {
     if (bytes.substr(0, 3) == kUtf8Bom) {
         encoding_ = Encoding::Utf8WithBom;
-        parseText(bytes.substr(3));
+        parse(std::make_unique<std::string>(bytes.substr(3)));
     } else if (bytes.substr(0, 2) == "\xFF\xFE") {
         encoding_ = Encoding::Utf16Le;
-        parseText(text::utf16ToUtf8(bytes.substr(2), false));
+        parse(std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), false)));
     } else if (bytes.substr(0, 2) == "\xFE\xFF") {
         encoding_ = Encoding::Utf16Be;
-        parseText(text::utf16ToUtf8(bytes.substr(2), true));
+        parse(std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), true)));
     } else if (utf8::isValid(bytes)) {
-        parseText(bytes);
+        parse(std::make_unique<std::string>(bytes));
     } else {
         encoding_ = Encoding::Windows1252;
-        parseText(text::windows1252ToUtf8(bytes));
+        parse(std::make_unique<std::string>(text::windows1252ToUtf8(bytes)));
     }
 }
 
-void ProfileDocument::parseText(std::string_view text) {
+void ProfileDocument::parse(std::unique_ptr<std::string> source) {
+    source_ = std::move(source);
+    const std::string_view text = *source_;
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", pos);
         Line line;
         if (end == std::string_view::npos) {
-            line = {std::string(text.substr(pos)), Eol::None};
+            line = {text.substr(pos), Eol::None};
             pos = text.size();
         } else {
-            line.text.assign(text.substr(pos, end - pos));
+            line.text = text.substr(pos, end - pos);
             if (text[end] == '\n') {
                 line.eol = Eol::Lf;
                 pos = end + 1;
@@ -138,21 +143,26 @@ void ProfileDocument::parseText(std::string_view text) {
                 pos = end + 1;
             }
         }
-        addLine(std::move(line));
+        addLine(line);
     }
+}
+
+std::string_view ProfileDocument::own(std::string text) {
+    owned_.push_back(std::make_unique<std::string>(std::move(text)));
+    return *owned_.back();
 }
 
 // Appends a parsed line to the document, starting a section at a header.
 void ProfileDocument::addLine(Line line) {
     ++eolCounts_[static_cast<std::size_t>(line.eol)];
     if (const auto name = headerName(line.text)) {
-        Section section{foldName(*name), std::move(line), {}};
+        Section section{foldName(*name), line, {}};
         firstSection_.emplace(section.foldedName, sections_.size());
         sections_.push_back(std::move(section));
     } else if (sections_.empty()) {
-        preamble_.push_back(std::move(line));
+        preamble_.push_back(line);
     } else {
-        sections_.back().body.push_back(std::move(line));
+        sections_.back().body.push_back(line);
     }
 }
 
@@ -174,8 +184,7 @@ std::optional<std::string_view> ProfileDocument::read(std::string_view section,
     for (const Line& line : s->body) {
         const std::size_t eq = keySeparator(line.text);
         if (eq == std::string_view::npos) continue;
-        const std::string_view text = line.text;
-        if (foldName(text.substr(0, eq)) == wanted) return text.substr(eq + 1);
+        if (foldName(line.text.substr(0, eq)) == wanted) return line.text.substr(eq + 1);
     }
     return std::nullopt;
 }
@@ -238,8 +247,8 @@ bool ProfileDocument::write(std::string_view section, std::string_view key,
     Section* s = findSection(folded);
     if (s == nullptr) {
         if (Line* last = lastLine(); last != nullptr && last->eol == Eol::None) setEol(*last, eol);
-        Section fresh{folded, {"[" + std::string(sectionName) + "]", eol}, {}};
-        fresh.body.push_back({std::move(keyLine), eol});
+        Section fresh{folded, {own("[" + std::string(sectionName) + "]"), eol}, {}};
+        fresh.body.push_back({own(std::move(keyLine)), eol});
         eolCounts_[static_cast<std::size_t>(eol)] += 2;
         firstSection_.emplace(folded, sections_.size());
         sections_.push_back(std::move(fresh));
@@ -254,10 +263,10 @@ bool ProfileDocument::write(std::string_view section, std::string_view key,
         Line& line = s->body[i];
         const std::size_t eq = keySeparator(line.text);
         if (eq != std::string::npos) {
-            if (foldName(std::string_view(line.text).substr(0, eq)) == wanted) {
+            if (foldName(line.text.substr(0, eq)) == wanted) {
                 const std::string_view newValue = std::string_view(keyLine).substr(valueStart);
-                if (std::string_view(line.text).substr(eq + 1) == newValue) return false;
-                line.text.replace(eq + 1, std::string::npos, newValue);
+                if (line.text.substr(eq + 1) == newValue) return false;
+                line.text = own(std::string(line.text.substr(0, eq + 1)) += newValue);
                 return true;
             }
             lastKey = static_cast<std::ptrdiff_t>(i);
@@ -270,7 +279,7 @@ bool ProfileDocument::write(std::string_view section, std::string_view key,
     const std::ptrdiff_t after = lastKey >= 0 ? lastKey : lastNonBlank;
     Line& previous = after >= 0 ? s->body[static_cast<std::size_t>(after)] : s->header;
     if (previous.eol == Eol::None) setEol(previous, eol);
-    s->body.insert(s->body.begin() + (after + 1), Line{std::move(keyLine), eol});
+    s->body.insert(s->body.begin() + (after + 1), Line{own(std::move(keyLine)), eol});
     ++eolCounts_[static_cast<std::size_t>(eol)];
     return true;
 }

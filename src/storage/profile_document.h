@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,9 @@ class ProfileDocument {
 
     ProfileDocument();
     explicit ProfileDocument(std::string_view fileBytes);
+    ProfileDocument(ProfileDocument&&) noexcept;
+    ProfileDocument& operator=(ProfileDocument&&) noexcept;
+    ~ProfileDocument();
 
     // The value of key in section; valid until the document is next changed.
     std::optional<std::string_view> read(std::string_view section, std::string_view key) const;
@@ -58,8 +62,10 @@ class ProfileDocument {
 
   private:
     enum class Eol : unsigned char { None, CrLf, Lf, Cr };
+    // A line's text points into the parsed file, or into owned_ once the engine has written it,
+    // so a large file costs one buffer rather than one allocation per line.
     struct Line {
-        std::string text;
+        std::string_view text;
         Eol eol;
     };
     struct Section {
@@ -68,7 +74,8 @@ class ProfileDocument {
         std::vector<Line> body;
     };
 
-    void parseText(std::string_view text);
+    void parse(std::unique_ptr<std::string> text);
+    std::string_view own(std::string text);
     void addLine(Line line);
     Section* findSection(const std::string& foldedName);
     const Section* findSection(const std::string& foldedName) const;
@@ -78,6 +85,9 @@ class ProfileDocument {
     void rebuildIndex();
 
     Encoding encoding_ = Encoding::Utf8;
+    // Heap-held so that moving the document leaves every line's text where it was.
+    std::unique_ptr<std::string> source_;
+    std::vector<std::unique_ptr<std::string>> owned_;
     std::vector<Line> preamble_;
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> firstSection_;
