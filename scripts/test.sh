@@ -1,23 +1,81 @@
 #!/usr/bin/env bash
 # Builds everything from scratch and runs every test: the native unit tests, then the
 # Windows build and its tests under Wine. Installs what it needs with apt-get when missing.
-set -euo pipefail
+set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 need=()
-for p in cmake g++ make libgtest-dev; do
+for p in cmake g++ make libgtest-dev \
+         g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth; do
     dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
+    echo "== installing ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q
-    apt-get install -y -q --no-install-recommends "${need[@]}"
+    apt-get update -q || exit 1
+    apt-get install -y -q --no-install-recommends "${need[@]}" || exit 1
 fi
 
 jobs=$(nproc)
+logs=$(mktemp -d)
+cleanup() {
+    if declare -F tarvo_wine_down >/dev/null; then tarvo_wine_down; fi
+    rm -rf "$logs"
+}
+trap cleanup EXIT
+
 echo "== native build and unit tests"
+native_rc=0
 rm -rf build/host
-cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/host -j "$jobs"
-ctest --test-dir build/host --output-on-failure -j "$jobs"
+if cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
+    cmake --build build/host -j "$jobs"; then
+    ctest --test-dir build/host --output-on-failure -j "$jobs" --timeout 300 2>&1 | tee "$logs/host"
+    native_rc=${PIPESTATUS[0]}
+else
+    echo "native build failed"
+    native_rc=1
+fi
+
+echo "== Windows build (MinGW-w64)"
+win_rc=0
+rm -rf build/win64
+if cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+    cmake --build build/win64 -j "$jobs"; then
+    echo "== Windows tests under Wine"
+    # shellcheck source=wine-env.sh
+    source scripts/wine-env.sh
+    tarvo_wine_up "${TARVO_WINE_MODE:-xvfb}"
+    up_rc=$?
+    trap cleanup EXIT
+    if [ "$up_rc" -eq 0 ]; then
+        ctest --test-dir build/win64 --output-on-failure -j "$jobs" --timeout 600 2>&1 |
+            tee "$logs/win64"
+        win_rc=${PIPESTATUS[0]}
+    else
+        echo "the Wine environment could not be set up"
+        win_rc=1
+    fi
+    tarvo_wine_down
+else
+    echo "Windows build failed"
+    win_rc=1
+fi
+
+# One closing count over both trees, from CTest's own summary lines.
+passed=0
+failed=0
+for tree in host win64; do
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$tree" 2>/dev/null | tail -1)
+    echo "$tree: ${line:-no tests run}"
+    if [ -n "$line" ]; then
+        f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+        t=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+        passed=$((passed + t - f))
+        failed=$((failed + f))
+    fi
+done
+[ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] && [ "$failed" -eq 0 ] && failed=1
+echo "$passed passed, $failed failed"
+[ "$native_rc" -eq 0 ] && [ "$win_rc" -eq 0 ]
