@@ -1,0 +1,208 @@
+// The settings window and the registry on the real Win32 platform: layout at 96 DPI, the
+// taller layout without a target, Enter, Esc and the close box, and adding and removing an
+// extension's verb in the real registry.
+#include "platform/win32/settings_window_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "doubles/fake_dialog_link.h"
+#include "doubles/fake_services.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/registry_win32.h"
+#include "settings/associations.h"
+#include "settings/settings_layout.h"
+#include "win32/win32_test_support.h"
+
+namespace tarvo::test {
+namespace {
+
+std::optional<std::wstring> registryText(HKEY root, const std::wstring& key) {
+    wchar_t buffer[1024];
+    DWORD bytes = sizeof buffer;
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer, &bytes) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer);
+}
+
+// A file type of this test's own, removed with everything below it at the end.
+class ScratchType {
+public:
+    ScratchType() : name_("TarvoTest.File" + std::to_string(GetTickCount())) {}
+    ~ScratchType() {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, win::widen(name_).c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + win::widen(name_)).c_str());
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tarvotest");
+    }
+    const std::string& name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
+TEST(RegistryWin32, DefaultValuesAndDeletionInBothRoots) {
+    ScratchType type;
+    win::Win32Registry registry;
+    const std::string command = type.name() + "\\shell\\Tarvolin\\command";
+    const std::string verb = type.name() + "\\shell\\Tarvolin";
+    const std::string value = "\"C:\\Pr\xC3\xB6gramme\\Tarvo.exe\" %1";
+
+    for (const RegistryRoot root : {RegistryRoot::ClassesRoot, RegistryRoot::UserClasses}) {
+        SCOPED_TRACE(root == RegistryRoot::ClassesRoot ? "classes root" : "user classes");
+        EXPECT_EQ(registry.readDefault(root, command), std::nullopt);
+        ASSERT_TRUE(registry.writeDefault(root, command, value));
+        EXPECT_EQ(registry.readDefault(root, command), value);
+        // The keys above were created without a value of their own.
+        EXPECT_EQ(registry.readDefault(root, verb), std::nullopt);
+        EXPECT_FALSE(registry.deleteKey(root, verb));  // still has its command key
+        EXPECT_TRUE(registry.deleteKey(root, command));
+        EXPECT_TRUE(registry.deleteKey(root, verb));
+        EXPECT_FALSE(registry.deleteKey(root, verb));
+        EXPECT_FALSE(registry.deleteKey(root, ""));
+    }
+    ASSERT_TRUE(registry.writeDefault(RegistryRoot::UserClasses, command, value));
+    EXPECT_EQ(registryText(HKEY_CURRENT_USER, L"Software\\Classes\\" + win::widen(command)),
+              win::widen(value));
+}
+
+class SettingsWindowWin32 : public ::testing::Test {
+protected:
+    void SetUp() override { host.folder = temp.path(); }
+
+    void open(const std::string& checkEx) {
+        dialog.checkEx = checkEx;
+        win::BuildOptions options = win::SettingsWindow::designOptions();
+        options.dpi = 96;
+        window = std::make_unique<win::SettingsWindow>(
+            SettingsServices{host, shell, registry, dialog}, options);
+        window->load();
+        pump();
+    }
+    HWND hwndOf(const std::string& name) { return window->native().find(name)->hwnd(); }
+    int px(int twips) { return win::twipsToPixels(twips, 96); }
+    // Where a control stands in the client area: a frame's children within their frame.
+    POINT designPosition(const ControlSpec& spec) {
+        POINT p{px(spec.left), px(spec.top)};
+        if (!spec.parent.empty()) {
+            const RECT frame = clientRectOf(hwndOf(spec.parent));
+            p.x = px(settingsLayout().find(spec.parent)->left + spec.left);
+            p.y = frame.top + px(spec.top);
+        }
+        return p;
+    }
+    int clientHeight() {
+        RECT r{};
+        GetClientRect(window->hwnd(), &r);
+        return r.bottom;
+    }
+    void select(int index) {
+        SendMessageW(hwndOf("List1"), LB_SETCURSEL, index, 0);
+        SendMessageW(window->hwnd(), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(hwndOf("List1")), LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(hwndOf("List1")));
+        pump();
+    }
+
+    WinTempFolder temp;
+    FakeHost host;
+    FakeShell shell;
+    FakeDialogLink dialog;
+    win::Win32Registry registry;
+    std::unique_ptr<win::SettingsWindow> window;
+};
+
+TEST_F(SettingsWindowWin32, OpenedFromTheDialogControlsStandWhereTheTableSays) {
+    open("0");
+    EXPECT_EQ(clientHeight(), px(4575));
+    for (const ControlSpec& spec : settingsLayout().controls) {
+        SCOPED_TRACE(spec.name);
+        const RECT r = clientRectOf(hwndOf(spec.name));
+        const POINT p = designPosition(spec);
+        EXPECT_EQ(r.left, p.x);
+        EXPECT_EQ(r.top, p.y);
+    }
+    EXPECT_FALSE(IsWindowVisible(hwndOf("CMD_RUN")));
+    EXPECT_FALSE(IsWindowEnabled(hwndOf("CMD_REMOVE")));
+    EXPECT_EQ(win::windowText(hwndOf("Frame1")), " About: ");
+    EXPECT_EQ(win::windowText(hwndOf("lbl_MAIL")), "tarvolin@example.com");
+    EXPECT_EQ(GetWindow(window->hwnd(), GW_OWNER), nullptr);
+}
+
+TEST_F(SettingsWindowWin32, WithoutATargetRunNowTakesTheTop) {
+    open("6");
+    EXPECT_TRUE(IsWindowVisible(hwndOf("CMD_RUN")));
+    EXPECT_EQ(clientHeight(), px(5555 - 300 - 45));
+    for (const auto& [name, top] : kNoTargetTops) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(clientRectOf(hwndOf(name)).top, px(top));
+    }
+    // The About frame's children move with it.
+    EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top, clientRectOf(hwndOf("Frame1")).top + px(1080));
+}
+
+TEST_F(SettingsWindowWin32, EnterPressesOkEscDoesNothingAndTheCloseBoxUnloads) {
+    open("0");
+    pressKey(hwndOf("List1"), VK_ESCAPE);
+    EXPECT_EQ(host.settingsUnloads, 0);
+    pressKey(hwndOf("List1"), VK_RETURN);
+    EXPECT_EQ(host.settingsUnloads, 1);
+    SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_EQ(host.settingsUnloads, 2);
+
+    window->unload();
+    EXPECT_FALSE(IsWindowVisible(window->hwnd()));
+    EXPECT_EQ(dialog.shows, 1);
+}
+
+TEST_F(SettingsWindowWin32, LinksGoToTheShellOwnedByTheWindow) {
+    open("6");
+    click(hwndOf("lbl_MAIL"));
+    click(hwndOf("lbl_WWW"));
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_EQ(shell.requests[0].file, "mailto: tarvolin@example.com");
+    EXPECT_EQ(shell.requests[1].file, "https://www.example.com/tarvolin");
+    EXPECT_EQ(shell.requests[0].owner, &window->native().window());
+}
+
+TEST_F(SettingsWindowWin32, AddAndRemoveAnExtensionInTheRealRegistry) {
+    ScratchType type;
+    RegSetValueW(HKEY_CLASSES_ROOT, L".tarvotest", REG_SZ, win::widen(type.name()).c_str(), 0);
+    const std::wstring commandKey = win::widen(type.name()) + L"\\shell\\Tarvolin\\command";
+    open("0");
+
+    host.inputs = {"tarvotest"};
+    click(hwndOf("CMD_ADD"));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(registryText(HKEY_CLASSES_ROOT, commandKey),
+              L"\"" + win::widen(temp.path()) + L"\\Tarvo.exe\" %1");
+    EXPECT_EQ(SendMessageW(hwndOf("List1"), LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(temp.read("Settings.ini"), "[ASSOCIATION]\r\n0=tarvotest\r\n");
+
+    select(0);
+    EXPECT_TRUE(IsWindowEnabled(hwndOf("CMD_REMOVE")));
+    host.answers = {MsgResult::Yes, MsgResult::No};
+    click(hwndOf("CMD_REMOVE"));
+    EXPECT_EQ(registryText(HKEY_CLASSES_ROOT, commandKey), std::nullopt);
+    HKEY verb = nullptr;
+    EXPECT_NE(
+        RegOpenKeyExW(HKEY_CLASSES_ROOT, (win::widen(type.name()) + L"\\shell\\Tarvolin").c_str(),
+                      0, KEY_READ, &verb),
+        ERROR_SUCCESS);
+    EXPECT_EQ(temp.read("Settings.ini"), "[ASSOCIATION]\r\n");
+    EXPECT_FALSE(IsWindowEnabled(hwndOf("CMD_REMOVE")));
+    ASSERT_EQ(host.messages.size(), 3u);
+    EXPECT_EQ(host.messages[2].icon, MsgIcon::Exclamation);
+
+    // An extension the system does not know.
+    host.inputs = {"tarvo-unknown"};
+    click(hwndOf("CMD_ADD"));
+    ASSERT_EQ(host.messages.size(), 4u);
+    EXPECT_EQ(host.messages[3].text, kAddFailedMessage);
+    EXPECT_EQ(SendMessageW(hwndOf("List1"), LB_GETCOUNT, 0, 0), 0);
+}
+
+}  // namespace
+}  // namespace tarvo::test
