@@ -17,7 +17,7 @@ enum class RegistryRoot {
 // system registry. Each operation reports whether it did what was asked; callers decide
 // which failures to pass over.
 class Registry {
-  public:
+public:
     virtual ~Registry() = default;
     // The key's default value as text; nullopt when the key does not exist or has no string
     // default value.

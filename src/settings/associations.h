@@ -40,7 +40,7 @@ bool writeAssociationList(const std::string& settingsFile, const std::vector<std
 
 // The settings window's list box and Settings.ini, kept equal entry by entry.
 class AssociationList {
-  public:
+public:
     // programFolder: where the running Tarvo.exe is (the verb's command); settingsFile: the
     // list file; owner: the window that owns the failure message.
     AssociationList(ListBox& items, Registry& registry, Host& host, const Window* owner,
@@ -57,7 +57,7 @@ class AssociationList {
     // cannot be rewritten the entry stays listed, as it stays in the file. True when removed.
     bool remove(int k);
 
-  private:
+private:
     ListBox& items_;
     Registry& registry_;
     Host& host_;

@@ -18,7 +18,7 @@ class Form1;
 
 // What the settings window uses of the argument dialog.
 class DialogLink {
-  public:
+public:
     virtual ~DialogLink() = default;
     virtual std::string CheckEx() const = 0;
     virtual std::string FILEName() const = 0;
@@ -34,7 +34,7 @@ class DialogLink {
 
 // The argument dialog itself as the settings window's partner.
 class Form1Link : public DialogLink {
-  public:
+public:
     explicit Form1Link(Form1& form) : form_(form) {}
     std::string CheckEx() const override;
     std::string FILEName() const override;
@@ -44,13 +44,13 @@ class Form1Link : public DialogLink {
     void clearCheck() override;
     void show() override;
 
-  private:
+private:
     Form1& form_;
 };
 
 // An image control; the settings window only ever shows its own icon in it.
 class IconImage : public virtual Control {
-  public:
+public:
     virtual void showWindowIcon() = 0;
 };
 
@@ -79,7 +79,7 @@ struct SettingsServices {
 };
 
 class frmSettings {
-  public:
+public:
     frmSettings(SettingsControls controls, SettingsServices services);
     ~frmSettings();
 
@@ -104,7 +104,7 @@ class frmSettings {
     const std::string& SettingsFile() const { return SettingsFile_; }
     SettingsControls& controls() { return c_; }
 
-  private:
+private:
     Control* controlByName(const std::string& name);
     void clearDialogHistory();
     void openLink(const std::string& address);

@@ -15,7 +15,7 @@
 namespace tarvo::test {
 
 class FakeRegistry : public Registry {
-  public:
+public:
     std::optional<std::string> readDefault(RegistryRoot root, const std::string& key) override {
         auto it = keys_.find({root, fold(key)});
         std::optional<std::string> value;
@@ -71,7 +71,7 @@ class FakeRegistry : public Registry {
     bool refuseUserClassesWrites = false;
     std::vector<std::string> log;
 
-  private:
+private:
     static std::string rootName(RegistryRoot root) {
         return root == RegistryRoot::ClassesRoot ? "HKCR" : "HKCU\\Software\\Classes";
     }

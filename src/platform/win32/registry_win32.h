@@ -6,7 +6,7 @@
 namespace tarvo::win {
 
 class Win32Registry : public Registry {
-  public:
+public:
     std::optional<std::string> readDefault(RegistryRoot root, const std::string& key) override;
     bool writeDefault(RegistryRoot root, const std::string& key, const std::string& value) override;
     bool deleteKey(RegistryRoot root, const std::string& key) override;

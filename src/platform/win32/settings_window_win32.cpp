@@ -8,7 +8,7 @@ namespace tarvo::win {
 // Image1 as frmSettings sees it: the real static control, which shows the program's icon
 // when the window loads.
 class SettingsWindow::Image final : public IconImage {
-  public:
+public:
     Image(NativeForm& form, WinControl& control) : form_(form), c_(control) {}
     void showWindowIcon() override { form_.setImage(c_.name(), NativeForm::programIcon()); }
 
@@ -27,7 +27,7 @@ class SettingsWindow::Image final : public IconImage {
     bool visible() const override { return c_.visible(); }
     void setVisible(bool on) override { c_.setVisible(on); }
 
-  private:
+private:
     NativeForm& form_;
     WinControl& c_;
 };

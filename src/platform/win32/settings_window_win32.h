@@ -10,7 +10,7 @@
 namespace tarvo::win {
 
 class SettingsWindow {
-  public:
+public:
     // The settings window's design frame: 45 twips at the sides and bottom, 300 above.
     static BuildOptions designOptions();
 
@@ -30,7 +30,7 @@ class SettingsWindow {
     frmSettings& form() { return *settings_; }
     HWND hwnd() const { return form_.hwnd(); }
 
-  private:
+private:
     class Image;
     NativeForm form_;
     std::unique_ptr<Image> image_;
