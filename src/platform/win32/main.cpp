@@ -15,7 +15,11 @@
 #include "platform/win32/host_win32.h"
 #include "platform/win32/message_loop.h"
 #include "platform/win32/pickers_win32.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/settings_window_win32.h"
 #include "platform/win32/shell_win32.h"
+#include "settings/associations.h"
+#include "settings/frm_settings.h"
 
 namespace tarvo::win {
 namespace {
@@ -29,11 +33,12 @@ class Program {
     int run(const wchar_t* commandLine) {
         dialog_ =
             std::make_unique<Form1Window>(Form1Services{host_, shell_, filePicker_, folderPicker_});
+        link_ = std::make_unique<Form1Link>(dialog_->form1());
         const std::string text = commandLineArguments(
             std::u16string_view(reinterpret_cast<const char16_t*>(commandLine)));
-        // The settings window's engine removes the associations; until it is wired in, there
-        // is nothing recorded to remove.
-        const StartMode mode = Form_Initialize(dialog_->form1(), host_, text, [] {});
+        const StartMode mode = Form_Initialize(dialog_->form1(), host_, text, [this] {
+            RemoveAllAssociations(registry_, host_.programFolder());
+        });
         if (mode == StartMode::ClearRegistry) return 0;
         if (mode == StartMode::Dialog) dialog_->native().show();
         return runMessageLoop();
@@ -45,35 +50,39 @@ class Program {
     void unloadDialog() {
         dialogLoaded_ = false;
         if (dialog_) dialog_->native().hide();
-        if (!settingsLoaded_) PostQuitMessage(0);
+        if (!settings_) PostQuitMessage(0);
     }
 
-    // The settings window is not built yet: say so, then leave it as its closing would, back
-    // to the dialog or, when there is no target, out of the program.
+    // Creates the settings window when it is not loaded and shows it modeless.
     void showSettings() {
-        settingsLoaded_ = true;
-        MessageBoxW(dialog_ ? dialog_->hwnd() : nullptr,
-                    L"The settings window is not available in this build.", L"Tarvolin",
-                    MB_OK | MB_ICONINFORMATION);
-        unloadSettings();
+        retired_.reset();
+        if (!settings_) {
+            settings_ = std::make_unique<SettingsWindow>(
+                SettingsServices{host_, shell_, registry_, *link_});
+            settings_->load();
+        }
     }
 
+    // Runs the window's unload (which shows the dialog again or ends the program). The call
+    // comes from inside the window's own handlers, so the object is only retired here and
+    // freed on the next show or at the end of the program.
     void unloadSettings() {
-        settingsLoaded_ = false;
-        if (!dialog_ || dialog_->form1().CheckEx == "6" || !dialogLoaded_) {
-            PostQuitMessage(0);
-            return;
-        }
-        dialog_->native().show();
+        if (!settings_) return;
+        retired_ = std::move(settings_);
+        retired_->unload();
+        if (!dialogLoaded_) PostQuitMessage(0);
     }
 
     WinHost host_;
     WinShell shell_;
     WinFilePicker filePicker_;
     WinFolderPicker folderPicker_;
+    Win32Registry registry_;
     std::unique_ptr<Form1Window> dialog_;
+    std::unique_ptr<Form1Link> link_;
+    std::unique_ptr<SettingsWindow> settings_;
+    std::unique_ptr<SettingsWindow> retired_;
     bool dialogLoaded_ = true;
-    bool settingsLoaded_ = false;
 };
 
 }  // namespace
