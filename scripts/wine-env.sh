@@ -77,8 +77,11 @@ tarvo_wine_up() {
         "$TARVO_BROWSER_LOG" >"$browser"
     chmod +x "$browser"
 
-    local graphics_line=""
+    # Without a window manager every hide or destroy waits 2 s for one that never answers:
+    # leave the windows unmanaged, except on the user's own display.
+    local graphics_line="" managed_line='"Managed"="N"'
     [ "$mode" = null ] && graphics_line='"Graphics"="null"'
+    [ "$mode" = display ] && managed_line=""
     # regedit reads the file in the system code page: keep it ASCII. Backslashes doubled.
     local winbrowser=${browser//\\/\\\\}
     cat >"$TARVO_WINE_TMP/settings.reg" <<EOF
@@ -88,8 +91,7 @@ REGEDIT4
 $graphics_line
 
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
-"Managed"="N"
-"Decorated"="N"
+$managed_line
 
 [HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
 "ShowCrashDialog"=dword:00000000
