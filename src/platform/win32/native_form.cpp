@@ -71,6 +71,28 @@ ClassAndStyle classFor(const ControlSpec& c) {
     return {WC_STATICW, SS_LEFT, 0};
 }
 
+// Widens a plain or link label to its one line of text where the text needs more than the
+// table gives it: a face that measures a few pixels wider than the one the table was drawn
+// with would otherwise cut off the caption's last letters. Never narrows a label, and leaves
+// alone a label tall enough to wrap its text.
+void fitLabelToText(WinControl& c, int dpi) {
+    if (c.kind() != ControlKind::Label && c.kind() != ControlKind::LinkLabel) return;
+    const std::wstring text = widen(c.caption());
+    if (text.empty()) return;
+    HDC dc = GetDC(c.hwnd());
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c.hwnd(), WM_GETFONT, 0, 0)));
+    RECT need{};  // "&" read as the label reads it, an access key
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+              DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+    SelectObject(dc, old);
+    ReleaseDC(c.hwnd(), dc);
+    RECT have{};
+    GetClientRect(c.hwnd(), &have);
+    if (need.right <= have.right || have.bottom >= 2 * (need.bottom - need.top)) return;
+    c.setWidth((need.right * kTwipsPerInch + dpi - 1) / dpi);  // rounded up: not a pixel short
+}
+
 }  // namespace
 
 NativeForm::NativeForm(const FormSpec& spec, BuildOptions options)
@@ -190,6 +212,7 @@ void NativeForm::createControl(const ControlSpec& spec, WORD id) {
                          field + want - (r.bottom - r.top));
         control->relayout({spec.left, spec.top, spec.width, spec.height});
     }
+    fitLabelToText(*control, metrics_.dpi);
 
     if (spec.acceptsDrops) {
         const auto ref = reinterpret_cast<DWORD_PTR>(control.get());
@@ -435,6 +458,7 @@ void NativeForm::applyDpi(int dpi) {
         SendMessageW(controls_[i]->hwnd(), WM_SETFONT,
                      reinterpret_cast<WPARAM>(font(spec ? spec->font : spec_.font)), TRUE);
         controls_[i]->relayout(before[i]);
+        fitLabelToText(*controls_[i], dpi);
     }
     // oldFonts are deleted here, after every control has let go of them.
 }
