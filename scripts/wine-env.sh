@@ -107,7 +107,7 @@ EOF
     # A persistent server for the whole run, and one throw-away process first: the first
     # process of a server session starts Wine's background services, which inherit its
     # stdout and stderr; a pipe reading them (CTest, $(...)) would never see end of file.
-    timeout -k 10 30 wineserver -p || { _tarvo_log "wineserver -p failed"; return 1; }
+    timeout -k 10 30 wineserver -p >/dev/null 2>&1 || { _tarvo_log "wineserver -p failed"; return 1; }
     _tarvo_wine_quiet cmd.exe /c exit || { _tarvo_log "first wine process failed"; return 1; }
 
     [ -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] ||

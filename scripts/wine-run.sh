@@ -9,7 +9,7 @@ if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
 fi
 # shellcheck source=wine-env.sh
 source "$(dirname "$0")/wine-env.sh"
-tarvo_wine_up "${TARVO_WINE_MODE:-null}" || exit 1
+tarvo_wine_up "${TARVO_WINE_MODE:-xvfb}" || exit 1
 timeout -k 10 "$limit" wine "$@"
 rc=$?
 tarvo_wine_down
