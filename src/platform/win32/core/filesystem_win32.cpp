@@ -146,10 +146,19 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     if (!stepAllowed(WriteStep::TempFlushed)) return fail(Result::Failed);
     if (!file.close()) return fail(Result::Failed);
     if (!stepAllowed(WriteStep::BeforeReplace)) return fail(Result::Failed);
-    // MOVEFILE_WRITE_THROUGH returns only when the move is on disk.
-    if (!::MoveFileExW(temp.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return fail(fromError(::GetLastError()));
+    // MOVEFILE_WRITE_THROUGH returns only when the move is on disk. Windows refuses to replace
+    // a file another process has open, and a running copy loading its history holds the file
+    // for a few milliseconds without the lock: wait for it (up to about two seconds).
+    for (int attempt = 0;; ++attempt) {
+        if (::MoveFileExW(temp.c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            break;
+        }
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 200) {
+            return fail(fromError(error));
+        }
+        ::Sleep(attempt < 10 ? 1 : 10);
     }
     // The new content is in place: a hook here can still end the process, but cannot undo it.
     (void)stepAllowed(WriteStep::AfterReplace);
