@@ -274,6 +274,40 @@ TEST_F(SettingsE2E, AddedVerbsReachTheRegistryAndClearegRemovesThemSilently) {
     EXPECT_EQ(readFile(program.file(L"Settings.ini")), ini);
 }
 
+// Opened with "?" from the dialog, the settings window takes the keyboard, and its "&OK" hands
+// the dialog back: the program goes on until the dialog ends, without launching anything.
+TEST_F(SettingsE2E, FromTheDialogOkGoesBackToTheDialog) {
+    const std::wstring target = program.file(L"target.bat");
+    ASSERT_TRUE(writeFile(target, "@echo off\r\n"));
+    tarvo = Process::start(exe, target, program.path());
+    ASSERT_TRUE(tarvo);
+    HWND dialog = waitForWindow(tarvo.pid(), 30s);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(bringToFront(dialog));
+    // "?" is the sixth stop of the Tab order.
+    for (int i = 0; i < 5; ++i) pressKey(VK_TAB);
+    ASSERT_EQ(windowText(focusOf(dialog)), L"?");
+    pressKey(VK_SPACE);
+
+    HWND settings = waitForWindowWith(tarvo.pid(), L" About: ");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_EQ(visibleWindows(tarvo.pid()).size(), 1u);
+    EXPECT_FALSE(IsWindowVisible(findChildByText(settings, L"Run a File &Now...")));
+    EXPECT_EQ(GetAncestor(focusOf(settings), GA_ROOT), settings) << "the keyboard stayed behind";
+
+    pressWithAlt('O');
+    for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) Sleep(20);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(IsWindowVisible(settings));
+    EXPECT_FALSE(tarvo.waitExit(500ms).has_value()) << "the program ended with the settings window";
+
+    ASSERT_TRUE(bringToFront(dialog));
+    pressKey(VK_ESCAPE);
+    EXPECT_TRUE(tarvo.waitExit(15s).has_value()) << "Esc did not end the program";
+    EXPECT_FALSE(fileExists(program.file(L"MRU.INI")));
+}
+
 // --- the executable's resources ----------------------------------------------------------------------
 
 // A function of a library loaded at run time. The detour through void(*)() tells the compiler
