@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything from scratch and runs every test: the native unit tests, then the
-# Windows build and its tests under Wine. Installs what it needs with apt-get when missing.
+# Builds everything from scratch and runs every test: the native unit tests (also under the
+# sanitizers, and a short fuzz run), then the Windows build and its tests under Wine. Installs what it needs with apt-get when missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,6 +36,11 @@ else
     echo "native build failed"
     native_rc=1
 fi
+
+echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, short fuzz run"
+proof_rc=0
+bash scripts/test-sanitize.sh || proof_rc=1
+bash scripts/fuzz.sh "${TARVO_FUZZ_SECONDS:-15}" || proof_rc=1
 
 echo "== Windows build (MinGW-w64)"
 win_rc=0
@@ -76,6 +81,8 @@ for tree in host win64; do
         failed=$((failed + f))
     fi
 done
-[ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] && [ "$failed" -eq 0 ] && failed=1
+if [ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] || [ "$proof_rc" -ne 0 ]; then
+    [ "$failed" -eq 0 ] && failed=1
+fi
 echo "$passed passed, $failed failed"
-[ "$native_rc" -eq 0 ] && [ "$win_rc" -eq 0 ]
+[ "$native_rc" -eq 0 ] && [ "$win_rc" -eq 0 ] && [ "$proof_rc" -eq 0 ]
