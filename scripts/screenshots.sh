@@ -8,7 +8,7 @@
 #
 # Needs wine, xvfb, xdotool and imagemagick.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$(pwd)
 exe=${1:-build/win64/Tarvo.exe}
 [ -f "$exe" ] || { echo "no Tarvo.exe at $exe: build it first or name it" >&2; exit 1; }
@@ -48,7 +48,7 @@ start() {
 # replaces share the title.
 find_window() {
     local test=${1:-} height=${2:-}
-    local w
+    local w HEIGHT  # HEIGHT and the rest are set by getwindowgeometry --shell
     for _ in $(seq 1 200); do
         for w in $(xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null); do
             eval "$(xdotool getwindowgeometry --shell "$w")"

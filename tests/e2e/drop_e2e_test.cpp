@@ -55,8 +55,8 @@ protected:
         const std::wstring tarvo = builtProgram(L"Tarvo.exe", L"TARVO_EXE");
         ASSERT_TRUE(fileExists(tarvo)) << narrow(tarvo) << " has not been built";
         ASSERT_TRUE(CopyFileW(tarvo.c_str(), program.file(L"Tarvo.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW(builtProgram(L"probe.exe", L"TARVO_PROBE").c_str(), probe.c_str(),
-                              FALSE));
+        ASSERT_TRUE(
+            CopyFileW(builtProgram(L"probe.exe", L"TARVO_PROBE").c_str(), probe.c_str(), FALSE));
         for (const auto& f : dropped) ASSERT_TRUE(writeFile(f, "x"));
     }
     void TearDown() override {
@@ -112,7 +112,8 @@ TEST_F(DropE2E, DroppedPathsJoinTheTypedTextBareAndReachTheTarget) {
     EXPECT_EQ(records[0].args, narrow(all));  // no quotes around the dropped paths
     EXPECT_EQ(records[0].cmdline, narrow(L"\"" + probe + L"\" " + all));
     EXPECT_EQ(records[0].cwd, narrow(probeFolder.path()));
-    EXPECT_EQ(readFile(program.file(L"MRU.INI")), "[probe.exe]\r\n0=0\r\n1=" + narrow(all) + "\r\n");
+    EXPECT_EQ(readFile(program.file(L"MRU.INI")),
+              "[probe.exe]\r\n0=0\r\n1=" + narrow(all) + "\r\n");
 }
 
 }  // namespace

@@ -109,10 +109,12 @@ private:
     std::map<std::wstring, bool> typeExisted_;
 };
 
-// --- the message box's icon ------------------------------------------------------------------------
+// --- the message box's icon
+// ------------------------------------------------------------------------
 
 BOOL CALLBACK matchIconControl(HWND hwnd, LPARAM lp) {
-    if (className(hwnd) == L"Static" && (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    if (className(hwnd) == L"Static" &&
+        (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         *reinterpret_cast<HWND*>(lp) = hwnd;
         return FALSE;
     }
@@ -316,7 +318,8 @@ TEST_F(SettingsE2E, FromTheDialogOkGoesBackToTheDialog) {
     EXPECT_FALSE(fileExists(program.file(L"MRU.INI")));
 }
 
-// --- the executable's resources ----------------------------------------------------------------------
+// --- the executable's resources
+// ----------------------------------------------------------------------
 
 // A function of a library loaded at run time. The detour through void(*)() tells the compiler
 // that the type change is meant.
@@ -331,14 +334,13 @@ public:
     explicit VersionInfo(const std::wstring& file) : dll_(LoadLibraryW(L"version.dll")) {
         if (!dll_) return;
         auto size = procedure<DWORD(WINAPI*)(LPCWSTR, LPDWORD)>(dll_, "GetFileVersionInfoSizeW");
-        auto get = procedure<BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID)>(dll_,
-                                                                          "GetFileVersionInfoW");
+        auto get =
+            procedure<BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID)>(dll_, "GetFileVersionInfoW");
         query_ = procedure<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>(dll_, "VerQueryValueW");
         if (!size || !get || !query_) return;
         DWORD ignored = 0;
         data_.resize(size(file.c_str(), &ignored));
-        if (data_.empty() ||
-            !get(file.c_str(), 0, static_cast<DWORD>(data_.size()), data_.data()))
+        if (data_.empty() || !get(file.c_str(), 0, static_cast<DWORD>(data_.size()), data_.data()))
             data_.clear();
     }
     ~VersionInfo() {
@@ -372,11 +374,13 @@ private:
 TEST(TarvoResources, VersionRecordReadsAsTheProductDescribesItself) {
     VersionInfo info(builtProgram(L"Tarvo.exe", L"TARVO_EXE"));
     ASSERT_TRUE(info.loaded()) << "Tarvo.exe has no version record";
-    const std::map<std::wstring, std::wstring> expected = {
-        {L"FileVersion", L"2.06.0002"}, {L"ProductVersion", L"2.06.0002"},
-        {L"ProductName", L"Tarvolin"},  {L"CompanyName", L"Pendrask"},
-        {L"InternalName", L"Tarvo"},    {L"OriginalFilename", L"Tarvo.exe"},
-        {L"Comments", L" "}};
+    const std::map<std::wstring, std::wstring> expected = {{L"FileVersion", L"2.06.0002"},
+                                                           {L"ProductVersion", L"2.06.0002"},
+                                                           {L"ProductName", L"Tarvolin"},
+                                                           {L"CompanyName", L"Pendrask"},
+                                                           {L"InternalName", L"Tarvo"},
+                                                           {L"OriginalFilename", L"Tarvo.exe"},
+                                                           {L"Comments", L" "}};
     for (const auto& [key, value] : expected) {
         SCOPED_TRACE(narrow(key));
         EXPECT_EQ(info.string(key), value);
@@ -403,8 +407,8 @@ TEST(TarvoResources, VersionRecordReadsAsTheProductDescribesItself) {
 
 TEST(TarvoResources, IconGroupOneHoldsTheElevenImages) {
     const std::wstring file = builtProgram(L"Tarvo.exe", L"TARVO_EXE");
-    HMODULE image =
-        LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE image = LoadLibraryExW(file.c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(image, nullptr);
     HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     ASSERT_NE(found, nullptr) << "no icon group with id 1";
@@ -427,9 +431,9 @@ TEST(TarvoResources, IconGroupOneHoldsTheElevenImages) {
         images.insert({entry[0] == 0 ? 256 : entry[0], bits});
         EXPECT_EQ(entry[0], entry[1]) << "a square image";
     }
-    const std::multiset<std::pair<int, int>> expected = {
-        {48, 4}, {32, 4}, {16, 4}, {48, 8}, {32, 8}, {24, 8}, {16, 8},
-        {48, 32}, {32, 32}, {24, 32}, {16, 32}};
+    const std::multiset<std::pair<int, int>> expected = {{48, 4},  {32, 4},  {16, 4}, {48, 8},
+                                                         {32, 8},  {24, 8},  {16, 8}, {48, 32},
+                                                         {32, 32}, {24, 32}, {16, 32}};
     EXPECT_EQ(images, expected);
     FreeLibrary(image);
 }

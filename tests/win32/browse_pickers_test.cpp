@@ -29,7 +29,7 @@ using namespace std::chrono_literals;
 // Another thread that waits for each window in turn and acts on it, while the test's thread
 // sits in the menu's or the picker's modal loop.
 class User {
-  public:
+public:
     using Find = std::function<HWND()>;
     using Act = std::function<void(HWND)>;
 
@@ -45,7 +45,7 @@ class User {
     // How many steps found their window and acted.
     int done() const { return done_; }
 
-  private:
+private:
     void run() {
         for (auto& [find, act] : steps_) {
             HWND w = nullptr;
@@ -110,7 +110,7 @@ constexpr wchar_t kFileDialog[] = L"Browse Files...";
 constexpr wchar_t kFolderPicker[] = L"Browse for Folder";
 
 class BrowsePickers : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         host.folder = temp.path();
         tools = temp.path() + "\\T\xC3\xB6ols dir";
