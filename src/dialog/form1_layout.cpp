@@ -6,7 +6,7 @@
 namespace tarvo {
 
 const FormSpec& form1Layout() {
-    static const FormSpec spec = [] {
+    static const FormSpec layout = [] {
         FontSpec base{"Tahoma", 8.25, 400, false, false, 177};
         FontSpec label = base;
         label.points = 9.75;
@@ -48,7 +48,7 @@ const FormSpec& form1Layout() {
              .acceptsDrops = true, .toolTip = "Expand"});
         return f;
     }();
-    return spec;
+    return layout;
 }
 
 const std::vector<MenuItem>& browseMenu() {

@@ -4,7 +4,7 @@
 namespace tarvo {
 
 const FormSpec& settingsLayout() {
-    static const FormSpec spec = [] {
+    static const FormSpec layout = [] {
         // The window's own font is the Western one; every control names the Hebrew charset.
         const FontSpec windowFont{"Tahoma", 8.25, 400, false, false, 0};
         const FontSpec base{"Tahoma", 8.25, 400, false, false, 177};
@@ -183,7 +183,7 @@ const FormSpec& settingsLayout() {
              .parent = "Frame1"});
         return f;
     }();
-    return spec;
+    return layout;
 }
 
 }  // namespace tarvo

@@ -57,10 +57,10 @@ TEST(WineConcurrency, ChildCopyPresses) {
     wchar_t value[1024];
     const DWORD n = GetEnvironmentVariableW(kChildVariable, value, 1024);
     if (n == 0 || n >= 1024) GTEST_SKIP() << "runs only as a child copy";
-    const std::string spec = win::narrow(value);
-    const auto bar = spec.rfind('|');
-    const std::string file = spec.substr(0, bar);
-    const int copy = std::atoi(spec.c_str() + bar + 1);
+    const std::string task = win::narrow(value);
+    const auto bar = task.rfind('|');
+    const std::string file = task.substr(0, bar);
+    const int copy = std::atoi(task.c_str() + bar + 1);
     for (int p = 0; p < kPresses; ++p) {
         for (int t = 0; t < kTargets; ++t) press(file, target(copy, t), argument(copy, t, p));
     }

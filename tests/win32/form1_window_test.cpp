@@ -53,14 +53,14 @@ class Form1WindowTest : public ::testing::Test {
 
 TEST_F(Form1WindowTest, ControlsStandWhereTheTableSaysWithTheirCaptions) {
     build();
-    for (const ControlSpec& spec : form1Layout().controls) {
-        SCOPED_TRACE(spec.name);
-        const RECT r = clientRectOf(hwndOf(spec.name));
-        EXPECT_EQ(r.left, win::twipsToPixels(spec.left, 96));
-        EXPECT_EQ(r.top, win::twipsToPixels(spec.top, 96));
-        EXPECT_EQ(r.right - r.left, spec.width / 15);
-        EXPECT_EQ(r.bottom - r.top, spec.height / 15);
-        EXPECT_EQ(win::windowText(hwndOf(spec.name)), spec.caption);
+    for (const ControlSpec& layout : form1Layout().controls) {
+        SCOPED_TRACE(layout.name);
+        const RECT r = clientRectOf(hwndOf(layout.name));
+        EXPECT_EQ(r.left, win::twipsToPixels(layout.left, 96));
+        EXPECT_EQ(r.top, win::twipsToPixels(layout.top, 96));
+        EXPECT_EQ(r.right - r.left, layout.width / 15);
+        EXPECT_EQ(r.bottom - r.top, layout.height / 15);
+        EXPECT_EQ(win::windowText(hwndOf(layout.name)), layout.caption);
     }
     RECT client{};
     GetClientRect(dialog->hwnd(), &client);

@@ -83,12 +83,12 @@ protected:
     HWND hwndOf(const std::string& name) { return window->native().find(name)->hwnd(); }
     int px(int twips) { return win::twipsToPixels(twips, 96); }
     // Where a control stands in the client area: a frame's children within their frame.
-    POINT designPosition(const ControlSpec& spec) {
-        POINT p{px(spec.left), px(spec.top)};
-        if (!spec.parent.empty()) {
-            const RECT frame = clientRectOf(hwndOf(spec.parent));
-            p.x = px(settingsLayout().find(spec.parent)->left + spec.left);
-            p.y = frame.top + px(spec.top);
+    POINT designPosition(const ControlSpec& layout) {
+        POINT p{px(layout.left), px(layout.top)};
+        if (!layout.parent.empty()) {
+            const RECT frame = clientRectOf(hwndOf(layout.parent));
+            p.x = px(settingsLayout().find(layout.parent)->left + layout.left);
+            p.y = frame.top + px(layout.top);
         }
         return p;
     }
@@ -116,10 +116,10 @@ protected:
 TEST_F(SettingsWindowWin32, OpenedFromTheDialogControlsStandWhereTheTableSays) {
     open("0");
     EXPECT_EQ(clientHeight(), px(4575));
-    for (const ControlSpec& spec : settingsLayout().controls) {
-        SCOPED_TRACE(spec.name);
-        const RECT r = clientRectOf(hwndOf(spec.name));
-        const POINT p = designPosition(spec);
+    for (const ControlSpec& layout : settingsLayout().controls) {
+        SCOPED_TRACE(layout.name);
+        const RECT r = clientRectOf(hwndOf(layout.name));
+        const POINT p = designPosition(layout);
         EXPECT_EQ(r.left, p.x);
         EXPECT_EQ(r.top, p.y);
     }

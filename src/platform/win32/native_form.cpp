@@ -95,8 +95,8 @@ void fitLabelToText(WinControl& c, int dpi) {
 
 }  // namespace
 
-NativeForm::NativeForm(const FormSpec& spec, BuildOptions options)
-    : spec_(spec), options_(options), window_(metrics_) {
+NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
+    : spec_(layout), options_(options), window_(metrics_) {
     metrics_.frameSide = options.frameSide;
     metrics_.frameTop = options.frameTop;
 
@@ -158,63 +158,63 @@ NativeForm::~NativeForm() {
     if (IsWindow(metrics_.form)) DestroyWindow(metrics_.form);
 }
 
-HFONT NativeForm::font(const FontSpec& spec) {
-    const std::string key = fontKey(spec);
+HFONT NativeForm::font(const FontSpec& layout) {
+    const std::string key = fontKey(layout);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
-    const int height = -static_cast<int>(std::lround(spec.points * metrics_.dpi / 72.0));
-    UniqueFont f(CreateFontW(height, 0, 0, 0, spec.weight, spec.italic, spec.underline, FALSE,
-                             static_cast<DWORD>(spec.charset), OUT_DEFAULT_PRECIS,
+    const int height = -static_cast<int>(std::lround(layout.points * metrics_.dpi / 72.0));
+    UniqueFont f(CreateFontW(height, 0, 0, 0, layout.weight, layout.italic, layout.underline, FALSE,
+                             static_cast<DWORD>(layout.charset), OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             widen(spec.face).c_str()));
+                             widen(layout.face).c_str()));
     HFONT h = f.get();
     fonts_.emplace(key, std::move(f));
     return h;
 }
 
-void NativeForm::createControl(const ControlSpec& spec, WORD id) {
-    WinControl* frame = spec.parent.empty() ? nullptr : find(spec.parent);
-    const ClassAndStyle cs = classFor(spec);
+void NativeForm::createControl(const ControlSpec& layout, WORD id) {
+    WinControl* frame = layout.parent.empty() ? nullptr : find(layout.parent);
+    const ClassAndStyle cs = classFor(layout);
     DWORD style = WS_CHILD | cs.style;
-    if (spec.visible && (!frame || frame->visible())) style |= WS_VISIBLE;
-    if (!spec.enabled) style |= WS_DISABLED;
+    if (layout.visible && (!frame || frame->visible())) style |= WS_VISIBLE;
+    if (!layout.enabled) style |= WS_DISABLED;
     if (controls_.empty()) style |= WS_GROUP;
     HWND hwnd = CreateWindowExW(
-        cs.exStyle, cs.windowClass, widen(spec.caption).c_str(), style, 0, 0, 0, 0, metrics_.form,
+        cs.exStyle, cs.windowClass, widen(layout.caption).c_str(), style, 0, 0, 0, 0, metrics_.form,
         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd) throw std::runtime_error("CreateWindowExW failed for " + spec.name);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec.font)), FALSE);
+    if (!hwnd) throw std::runtime_error("CreateWindowExW failed for " + layout.name);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(layout.font)), FALSE);
 
     std::unique_ptr<WinControl> control;
-    switch (spec.kind) {
+    switch (layout.kind) {
         case ControlKind::ComboBox:
-            control = std::make_unique<WinComboBox>(metrics_, hwnd, spec, frame);
+            control = std::make_unique<WinComboBox>(metrics_, hwnd, layout, frame);
             break;
         case ControlKind::CheckBox:
-            control = std::make_unique<WinCheckBox>(metrics_, hwnd, spec, frame);
+            control = std::make_unique<WinCheckBox>(metrics_, hwnd, layout, frame);
             break;
         case ControlKind::ListBox:
-            control = std::make_unique<WinListBox>(metrics_, hwnd, spec, frame);
+            control = std::make_unique<WinListBox>(metrics_, hwnd, layout, frame);
             break;
         default:
-            control = std::make_unique<WinControl>(metrics_, hwnd, spec, frame);
+            control = std::make_unique<WinControl>(metrics_, hwnd, layout, frame);
             break;
     }
-    control->relayout({spec.left, spec.top, spec.width, spec.height});
-    if (spec.kind == ControlKind::ComboBox) {
+    control->relayout({layout.left, layout.top, layout.width, layout.height});
+    if (layout.kind == ControlKind::ComboBox) {
         // The edit field's height follows the font; make it the table's height.
         RECT r{};
         GetWindowRect(hwnd, &r);
-        const int want = twipsToPixels(spec.height, metrics_.dpi);
+        const int want = twipsToPixels(layout.height, metrics_.dpi);
         const int field = static_cast<int>(SendMessageW(hwnd, CB_GETITEMHEIGHT, -1, 0));
         if (r.bottom - r.top != want && field > 0)
             SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
                          field + want - (r.bottom - r.top));
-        control->relayout({spec.left, spec.top, spec.width, spec.height});
+        control->relayout({layout.left, layout.top, layout.width, layout.height});
     }
     fitLabelToText(*control, metrics_.dpi);
 
-    if (spec.acceptsDrops) {
+    if (layout.acceptsDrops) {
         const auto ref = reinterpret_cast<DWORD_PTR>(control.get());
         DragAcceptFiles(hwnd, TRUE);
         SetWindowSubclass(hwnd, dropSubclass, kDropSubclassId, ref);
@@ -224,14 +224,14 @@ void NativeForm::createControl(const ControlSpec& spec, WORD id) {
         }
     }
 
-    if (!spec.toolTip.empty()) {
+    if (!layout.toolTip.empty()) {
         if (!toolTip_) {
             toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, metrics_.form,
                                        nullptr, GetModuleHandleW(nullptr), nullptr);
         }
-        std::wstring text = widen(spec.toolTip);
+        std::wstring text = widen(layout.toolTip);
         TTTOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every version of the tool-tip control
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -454,9 +454,9 @@ void NativeForm::applyDpi(int dpi) {
     SendMessageW(metrics_.form, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec_.font)), FALSE);
     window_.relayout(clientWidth, clientHeight);
     for (std::size_t i = 0; i < controls_.size(); ++i) {
-        const ControlSpec* spec = spec_.find(controls_[i]->name());
+        const ControlSpec* layout = spec_.find(controls_[i]->name());
         SendMessageW(controls_[i]->hwnd(), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(font(spec ? spec->font : spec_.font)), TRUE);
+                     reinterpret_cast<WPARAM>(font(layout ? layout->font : spec_.font)), TRUE);
         controls_[i]->relayout(before[i]);
         fitLabelToText(*controls_[i], dpi);
     }

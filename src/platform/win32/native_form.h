@@ -43,7 +43,7 @@ struct BuildOptions {
 class NativeForm {
   public:
     // Builds the window hidden, centred on the screen.
-    explicit NativeForm(const FormSpec& spec, BuildOptions options = {});
+    explicit NativeForm(const FormSpec& layout, BuildOptions options = {});
     ~NativeForm();
     NativeForm(const NativeForm&) = delete;
     NativeForm& operator=(const NativeForm&) = delete;
@@ -88,8 +88,8 @@ class NativeForm {
     void handleDrop(HDROP drop, const std::string& control);
     WinControl* byId(WORD id) const;
     WinControl* byWindow(HWND hwnd) const;
-    HFONT font(const FontSpec& spec);
-    void createControl(const ControlSpec& spec, WORD id);
+    HFONT font(const FontSpec& layout);
+    void createControl(const ControlSpec& layout, WORD id);
 
     FormSpec spec_;
     BuildOptions options_;

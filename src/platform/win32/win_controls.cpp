@@ -25,13 +25,13 @@ int TwipsCache::write(Axis axis, int twips, int dpi) {
 
 // --- WinControl -----------------------------------------------------------------------------
 
-WinControl::WinControl(const FormMetrics& metrics, HWND hwnd, const ControlSpec& spec,
+WinControl::WinControl(const FormMetrics& metrics, HWND hwnd, const ControlSpec& layout,
                        WinControl* frame)
     : metrics_(metrics),
       hwnd_(hwnd),
-      name_(spec.name),
-      kind_(spec.kind),
-      acceptsDrops_(spec.acceptsDrops),
+      name_(layout.name),
+      kind_(layout.kind),
+      acceptsDrops_(layout.acceptsDrops),
       frame_(frame) {
     if (frame_) frame_->children_.push_back(this);
 }
@@ -143,9 +143,9 @@ void WinCheckBox::setValue(int value) {
 
 // --- WinComboBox ----------------------------------------------------------------------------
 
-WinComboBox::WinComboBox(const FormMetrics& metrics, HWND hwnd, const ControlSpec& spec,
+WinComboBox::WinComboBox(const FormMetrics& metrics, HWND hwnd, const ControlSpec& layout,
                          WinControl* frame)
-    : WinControl(metrics, hwnd, spec, frame) {
+    : WinControl(metrics, hwnd, layout, frame) {
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     if (GetComboBoxInfo(hwnd, &info)) edit_ = info.hwndItem;

@@ -48,7 +48,7 @@ class TwipsCache {
 
 class WinControl : public virtual Control {
   public:
-    WinControl(const FormMetrics& metrics, HWND hwnd, const ControlSpec& spec, WinControl* frame);
+    WinControl(const FormMetrics& metrics, HWND hwnd, const ControlSpec& layout, WinControl* frame);
     ~WinControl() override = default;
     WinControl(const WinControl&) = delete;
     WinControl& operator=(const WinControl&) = delete;
@@ -113,7 +113,7 @@ class WinCheckBox final : public WinControl, public CheckBox {
 
 class WinComboBox final : public WinControl, public ComboBox {
   public:
-    WinComboBox(const FormMetrics& metrics, HWND hwnd, const ControlSpec& spec, WinControl* frame);
+    WinComboBox(const FormMetrics& metrics, HWND hwnd, const ControlSpec& layout, WinControl* frame);
     HWND edit() const { return edit_; }
     bool owns(HWND hwnd) const override { return hwnd == this->hwnd() || hwnd == edit_; }
 
