@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/utf8.h"
 #include "complete/auto_complete.h"
 #include "dialog/form1_layout.h"
 #include "storage/data_location.h"
@@ -210,30 +211,36 @@ bool Form1::pickFolderPath(std::string& path) {
     return !path.empty();
 }
 
+// The caret goes to the end of the new text, so typing on continues after the inserted path.
+void Form1::setArgumentText(const std::string& text) {
+    c_.cmbArg.setText(text);
+    c_.cmbArg.setSelStart(static_cast<int>(utf8::length(text)));
+}
+
 void Form1::browse_addfiles_Click() {
     std::string piece;
-    if (pickFilePiece(piece)) c_.cmbArg.setText(c_.cmbArg.text() + piece);
+    if (pickFilePiece(piece)) setArgumentText(c_.cmbArg.text() + piece);
 }
 
 void Form1::browse_clear_addfiles_Click() {
     std::string piece;
-    if (pickFilePiece(piece)) c_.cmbArg.setText(piece);
+    if (pickFilePiece(piece)) setArgumentText(piece);
 }
 
 void Form1::browse_addfolders_Click() {
     std::string path;
-    if (pickFolderPath(path)) c_.cmbArg.setText(c_.cmbArg.text() + path);
+    if (pickFolderPath(path)) setArgumentText(c_.cmbArg.text() + path);
 }
 
 void Form1::browse_clear_addfolders_Click() {
     std::string path;
-    if (pickFolderPath(path)) c_.cmbArg.setText(path);
+    if (pickFolderPath(path)) setArgumentText(path);
 }
 
 void Form1::OLEDragDrop(const std::vector<std::string>& files) {
     // Only the first dropped item counts; a drop that carries no file list changes nothing.
     if (files.empty() || files.front().empty()) return;
-    c_.cmbArg.setText(c_.cmbArg.text() + files.front());
+    setArgumentText(c_.cmbArg.text() + files.front());
 }
 
 }  // namespace tarvo

@@ -82,6 +82,7 @@ private:
     // The piece a picked file adds: its bare name beside the target, else its full path.
     bool pickFilePiece(std::string& piece);
     bool pickFolderPath(std::string& path);
+    void setArgumentText(const std::string& text);
 
     Form1Controls c_;
     Form1Services s_;

@@ -97,6 +97,7 @@ TEST_F(Browse, FoldersAreAddedAsReportedAndVirtualOnesRejected) {
                            "NoBackslash", ""};
     rig.dialog.browse_addfolders_Click();
     EXPECT_EQ(rig.cmbArg.text(), R"(-o D:\)");
+    EXPECT_EQ(rig.cmbArg.selStart(), 6);  // the caret after the inserted path
     rig.dialog.browse_addfolders_Click();
     EXPECT_EQ(rig.cmbArg.text(), R"(-o D:\D:\Data)");
     for (int i = 0; i < 3; ++i) rig.dialog.browse_clear_addfolders_Click();
@@ -113,6 +114,11 @@ TEST_F(Browse, DropAppendsOnlyTheFirstFullPath) {
     target(R"(C:\Tools\conv.exe)", "-c ");
     rig.dialog.OLEDragDrop({R"(C:\Tools\conv.cfg)", R"(C:\b.txt)", R"(C:\c.txt)"});
     EXPECT_EQ(rig.cmbArg.text(), R"(-c C:\Tools\conv.cfg)");
+    // Typing on after a drop continues at the end of the text.
+    rig.cmbArg.type(' ');
+    rig.cmbArg.type('x');
+    EXPECT_EQ(rig.cmbArg.text(), R"(-c C:\Tools\conv.cfg x)");
+    rig.cmbArg.setText(R"(-c C:\Tools\conv.cfg)");
     rig.dialog.OLEDragDrop({R"(D:\My Files\a b.txt)"});
     EXPECT_EQ(rig.cmbArg.text(), R"(-c C:\Tools\conv.cfgD:\My Files\a b.txt)");
     rig.dialog.OLEDragDrop({});  // dragged text, no file list
