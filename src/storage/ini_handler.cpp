@@ -35,7 +35,7 @@ ProfileEdit::ProfileEdit(std::string file)
     std::string bytes;
     switch (fs::readFile(file_, bytes)) {
         case fs::Result::Ok:
-            state_->doc = ProfileDocument(bytes);
+            state_->doc = ProfileDocument::fromBytes(std::move(bytes));
             break;
         case fs::Result::NotFound:
             break;
@@ -82,8 +82,9 @@ bool ProfileEdit::commit() {
 
 ProfileSnapshot::ProfileSnapshot(const std::string& file) {
     std::string bytes;
-    doc_ = fs::readFile(file, bytes) == fs::Result::Ok ? std::make_unique<ProfileDocument>(bytes)
-                                                       : std::make_unique<ProfileDocument>();
+    doc_ = fs::readFile(file, bytes) == fs::Result::Ok
+               ? std::make_unique<ProfileDocument>(ProfileDocument::fromBytes(std::move(bytes)))
+               : std::make_unique<ProfileDocument>();
 }
 
 ProfileSnapshot::~ProfileSnapshot() = default;

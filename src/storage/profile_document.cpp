@@ -1,8 +1,14 @@
-// The profile-file format in memory: parsing, lookup by folded names, edits and serialising.
+// The profile-file format in memory: the header scan, lookup by folded names, edits and
+// serialising.
 #include "storage/profile_document.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/utf8.h"
 #include "storage/text_encoding.h"
@@ -26,22 +32,97 @@ bool isBlankLine(std::string_view s) {
     return trimBlanks(s).empty();
 }
 
-// The section name of a header line, or nothing when the line is not a header.
-std::optional<std::string_view> headerName(std::string_view line) {
-    std::size_t i = 0;
-    while (i < line.size() && isBlank(line[i])) ++i;
-    if (i == line.size() || line[i] != '[') return std::nullopt;
-    const std::size_t close = line.find(']', i + 1);
-    if (close == std::string_view::npos) return std::nullopt;
-    return line.substr(i + 1, close - i - 1);
-}
-
 // The position of the "=" of a key line, or npos for comments and lines without one.
 std::size_t keySeparator(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && isBlank(line[i])) ++i;
     if (i < line.size() && line[i] == ';') return std::string_view::npos;
     return line.find('=', i);
+}
+
+// Finds the line ends of a text in order: each call gives the first CR or LF at or after from,
+// or the text's size; from never goes back between calls. With SSE2 it tests sixteen bytes at
+// a time and keeps their result for the next lines in the same block.
+class LineEnds {
+  public:
+    explicit LineEnds(std::string_view text) : text_(text) {}
+
+    std::size_t next(std::size_t from) {
+#if defined(__SSE2__)
+        for (;;) {
+            if (from < blockEnd_) {
+                const unsigned found = mask_ & (0xFFFFu << (from - block_));
+                if (found != 0) return block_ + static_cast<std::size_t>(__builtin_ctz(found));
+                from = blockEnd_;
+            }
+            if (from + 16 > text_.size()) break;
+            const __m128i bytes =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + from));
+            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                              _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+            mask_ = static_cast<unsigned>(_mm_movemask_epi8(ends));
+            block_ = from;
+            blockEnd_ = from + 16;
+        }
+#endif
+        while (from < text_.size() && text_[from] != '\r' && text_[from] != '\n') ++from;
+        return from;
+    }
+
+  private:
+    std::string_view text_;
+#if defined(__SSE2__)
+    std::size_t block_ = 0;
+    std::size_t blockEnd_ = 0;
+    unsigned mask_ = 0;
+#endif
+};
+
+// Splits a text into lines with their line ends, in order.
+template <typename Eol>
+class LineReader {
+  public:
+    LineReader(std::string_view text, std::size_t from) : text_(text), ends_(text), pos_(from) {}
+
+    // The next line starting before end, into text and eol; false when there is none.
+    bool next(std::size_t end, std::string_view& text, Eol& eol, std::size_t& start) {
+        if (pos_ >= end) return false;
+        start = pos_;
+        const std::size_t stop = ends_.next(pos_);
+        text = text_.substr(pos_, stop - pos_);
+        if (stop == text_.size()) {
+            eol = Eol::None;
+            pos_ = stop;
+        } else if (text_[stop] == '\n') {
+            eol = Eol::Lf;
+            pos_ = stop + 1;
+        } else if (stop + 1 < text_.size() && text_[stop + 1] == '\n') {
+            eol = Eol::CrLf;
+            pos_ = stop + 2;
+        } else {
+            eol = Eol::Cr;
+            pos_ = stop + 1;
+        }
+        return true;
+    }
+
+  private:
+    std::string_view text_;
+    LineEnds ends_;
+    std::size_t pos_;
+};
+
+// FNV-1a with a final mix, so that the low bits the index uses depend on every byte.
+std::uint64_t hashOf(std::string_view s) {
+    std::uint64_t h = 0xCBF29CE484222325u;
+    for (const char c : s) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 0x100000001B3u;
+    }
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDu;
+    h ^= h >> 33;
+    return h;
 }
 
 // Simple lower-case mapping for the letters of the scripts profile names are likely to use.
@@ -73,10 +154,9 @@ std::size_t decodeShort(std::string_view s, std::size_t i, char32_t& cp) {
 
 }  // namespace
 
-std::string ProfileDocument::foldName(std::string_view name) {
+void ProfileDocument::foldNameInto(std::string_view name, std::string& out) {
     name = trimBlanks(name);
-    std::string out;
-    out.reserve(name.size());
+    out.clear();
     for (std::size_t i = 0; i < name.size();) {
         const char c = name[i];
         if (c >= 'A' && c <= 'Z') {
@@ -91,9 +171,18 @@ std::string ProfileDocument::foldName(std::string_view name) {
             ++i;
             continue;
         }
-        out += utf8::encode(foldCodePoint(cp));
+        // Every letter foldCodePoint maps stays a two-byte sequence.
+        const char32_t folded = foldCodePoint(cp);
+        out += static_cast<char>(0xC0 | (folded >> 6));
+        out += static_cast<char>(0x80 | (folded & 0x3F));
         i += n;
     }
+}
+
+std::string ProfileDocument::foldName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    foldNameInto(name, out);
     return out;
 }
 
@@ -103,48 +192,69 @@ ProfileDocument& ProfileDocument::operator=(ProfileDocument&&) noexcept = defaul
 ProfileDocument::~ProfileDocument() = default;
 
 ProfileDocument::ProfileDocument(std::string_view bytes) {
-    if (bytes.substr(0, 3) == kUtf8Bom) {
-        encoding_ = Encoding::Utf8WithBom;
-        parse(std::make_unique<std::string>(bytes.substr(3)));
-    } else if (bytes.substr(0, 2) == "\xFF\xFE") {
-        encoding_ = Encoding::Utf16Le;
-        parse(std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), false)));
-    } else if (bytes.substr(0, 2) == "\xFE\xFF") {
-        encoding_ = Encoding::Utf16Be;
-        parse(std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), true)));
-    } else if (utf8::isValid(bytes)) {
-        parse(std::make_unique<std::string>(bytes));
-    } else {
-        encoding_ = Encoding::Windows1252;
-        parse(std::make_unique<std::string>(text::windows1252ToUtf8(bytes)));
-    }
+    load(bytes, nullptr);
 }
 
-void ProfileDocument::parse(std::unique_ptr<std::string> source) {
-    source_ = std::move(source);
-    const std::string_view text = *source_;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", pos);
-        Line line;
-        if (end == std::string_view::npos) {
-            line = {text.substr(pos), Eol::None};
-            pos = text.size();
-        } else {
-            line.text = text.substr(pos, end - pos);
-            if (text[end] == '\n') {
-                line.eol = Eol::Lf;
-                pos = end + 1;
-            } else if (end + 1 < text.size() && text[end + 1] == '\n') {
-                line.eol = Eol::CrLf;
-                pos = end + 2;
-            } else {
-                line.eol = Eol::Cr;
-                pos = end + 1;
-            }
-        }
-        addLine(line);
+ProfileDocument ProfileDocument::fromBytes(std::string&& bytes) {
+    ProfileDocument doc;
+    doc.load(bytes, &bytes);
+    return doc;
+}
+
+// Converts the file to UTF-8 text when it is in another encoding; a UTF-8 file is taken over
+// from adoptable when the caller gave it, copied otherwise.
+void ProfileDocument::load(std::string_view bytes, std::string* adoptable) {
+    std::size_t skip = 0;
+    if (bytes.substr(0, 3) == kUtf8Bom) {
+        encoding_ = Encoding::Utf8WithBom;
+        skip = kUtf8Bom.size();
+    } else if (bytes.substr(0, 2) == "\xFF\xFE") {
+        encoding_ = Encoding::Utf16Le;
+        source_ = std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), false));
+    } else if (bytes.substr(0, 2) == "\xFE\xFF") {
+        encoding_ = Encoding::Utf16Be;
+        source_ = std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), true));
+    } else if (!text::isWellFormedUtf8(bytes)) {
+        encoding_ = Encoding::Windows1252;
+        source_ = std::make_unique<std::string>(text::windows1252ToUtf8(bytes));
     }
+    if (source_ == nullptr) {
+        source_ = adoptable != nullptr ? std::make_unique<std::string>(std::move(*adoptable))
+                                       : std::make_unique<std::string>(bytes);
+    }
+    text_ = std::string_view(*source_).substr(skip);
+    scan();
+}
+
+// One pass over the text: counts the line ends and notes where each section header starts.
+// Lines are split only when a section is read or edited.
+void ProfileDocument::scan() {
+    sections_.reserve(text_.size() / 128 + 1);
+    LineReader<Eol> lines(text_, 0);
+    std::string_view line;
+    Eol eol;
+    std::size_t start;
+    std::string folded;
+    while (lines.next(text_.size(), line, eol, start)) {
+        ++eolCounts_[static_cast<std::size_t>(eol)];
+        std::size_t i = 0;
+        while (i < line.size() && isBlank(line[i])) ++i;
+        if (i == line.size() || line[i] != '[') continue;
+        const void* close = std::memchr(line.data() + i + 1, ']', line.size() - i - 1);
+        if (close == nullptr) continue;
+        const std::string_view name =
+            line.substr(i + 1, static_cast<std::size_t>(static_cast<const char*>(close) -
+                                                        (line.data() + i + 1)));
+        if (sections_.empty()) {
+            preambleEnd_ = start;
+        } else {
+            sections_.back().end = start;
+        }
+        foldNameInto(name, folded);
+        sections_.push_back({hashOf(folded), name, start, text_.size()});
+    }
+    if (sections_.empty()) preambleEnd_ = text_.size();
+    rebuildIndex(sections_.size());
 }
 
 std::string_view ProfileDocument::own(std::string text) {
@@ -152,28 +262,87 @@ std::string_view ProfileDocument::own(std::string text) {
     return *owned_.back();
 }
 
-// Appends a parsed line to the document, starting a section at a header.
-void ProfileDocument::addLine(Line line) {
-    ++eolCounts_[static_cast<std::size_t>(line.eol)];
-    if (const auto name = headerName(line.text)) {
-        Section section{foldName(*name), line, {}};
-        firstSection_.emplace(section.foldedName, sections_.size());
-        sections_.push_back(std::move(section));
-    } else if (sections_.empty()) {
-        preamble_.push_back(line);
-    } else {
-        sections_.back().body.push_back(line);
+// The section's lines, split from the text the first time they are needed.
+ProfileDocument::Lines& ProfileDocument::linesOf(Section& section) {
+    if (section.lines != kUntouched) return edited_[section.lines];
+    Lines lines;
+    LineReader<Eol> reader(text_, section.begin);
+    std::string_view text;
+    Eol eol;
+    std::size_t start;
+    reader.next(section.end, text, eol, start);
+    lines.header = {text, eol};
+    while (reader.next(section.end, text, eol, start)) lines.body.push_back({text, eol});
+    if (section.end == text_.size() && textEndEol_ != Eol::None) {
+        Line& last = lines.body.empty() ? lines.header : lines.body.back();
+        if (last.eol == Eol::None) last.eol = textEndEol_;
+    }
+    section.lines = static_cast<std::uint32_t>(edited_.size());
+    edited_.push_back(std::move(lines));
+    return edited_.back();
+}
+
+bool ProfileDocument::hasName(const Section& section, std::string_view foldedName) const {
+    // Folding keeps a name's length once its blanks are trimmed.
+    if (trimBlanks(section.name).size() != foldedName.size()) return false;
+    return foldName(section.name) == foldedName;
+}
+
+// The slot holding the name, or the free slot where it would go.
+std::size_t ProfileDocument::slotOf(std::uint64_t hash, std::string_view foldedName) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t entry = slots_[i];
+        if (entry == 0) return i;
+        const Section& s = sections_[entry - 1];
+        if (s.hash == hash && hasName(s, foldedName)) return i;
     }
 }
 
-ProfileDocument::Section* ProfileDocument::findSection(const std::string& foldedName) {
-    const auto it = firstSection_.find(foldedName);
-    return it == firstSection_.end() ? nullptr : &sections_[it->second];
+// Points the index at the section when no earlier section holds its name.
+void ProfileDocument::addToIndex(std::size_t index) {
+    if ((usedSlots_ + 1) * 2 > slots_.size()) {
+        rebuildIndex(index + 1);
+        return;
+    }
+    const Section& s = sections_[index];
+    const std::size_t slot = slotOf(s.hash, foldName(s.name));
+    if (slots_[slot] == 0) {
+        ++usedSlots_;
+    } else if (!sections_[slots_[slot] - 1].removed) {
+        return;
+    }
+    slots_[slot] = static_cast<std::uint32_t>(index + 1);
 }
 
-const ProfileDocument::Section* ProfileDocument::findSection(const std::string& foldedName) const {
-    const auto it = firstSection_.find(foldedName);
-    return it == firstSection_.end() ? nullptr : &sections_[it->second];
+// Indexes the first count sections, in a table at least twice their number.
+void ProfileDocument::rebuildIndex(std::size_t count) {
+    std::size_t size = 16;
+    while (size < 2 * (count + 1)) size *= 2;
+    slots_.assign(size, 0);
+    usedSlots_ = 0;
+    std::string folded;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Section& s = sections_[i];
+        if (s.removed) continue;
+        foldNameInto(s.name, folded);
+        const std::size_t slot = slotOf(s.hash, folded);
+        if (slots_[slot] != 0) continue;
+        slots_[slot] = static_cast<std::uint32_t>(i + 1);
+        ++usedSlots_;
+    }
+}
+
+ProfileDocument::Section* ProfileDocument::findSection(std::string_view foldedName) {
+    return const_cast<Section*>(std::as_const(*this).findSection(foldedName));
+}
+
+const ProfileDocument::Section* ProfileDocument::findSection(std::string_view foldedName) const {
+    if (slots_.empty()) return nullptr;
+    const std::uint32_t entry = slots_[slotOf(hashOf(foldedName), foldedName)];
+    if (entry == 0) return nullptr;
+    const Section& s = sections_[entry - 1];
+    return s.removed ? nullptr : &s;
 }
 
 std::optional<std::string_view> ProfileDocument::read(std::string_view section,
@@ -181,10 +350,29 @@ std::optional<std::string_view> ProfileDocument::read(std::string_view section,
     const Section* s = findSection(foldName(section));
     if (s == nullptr) return std::nullopt;
     const std::string wanted = foldName(key);
-    for (const Line& line : s->body) {
-        const std::size_t eq = keySeparator(line.text);
-        if (eq == std::string_view::npos) continue;
-        if (foldName(line.text.substr(0, eq)) == wanted) return line.text.substr(eq + 1);
+    std::string folded;
+    auto matches = [&](std::string_view line) -> std::optional<std::string_view> {
+        const std::size_t eq = keySeparator(line);
+        if (eq == std::string_view::npos) return std::nullopt;
+        const std::string_view name = line.substr(0, eq);
+        if (trimBlanks(name).size() != wanted.size()) return std::nullopt;
+        foldNameInto(name, folded);
+        if (folded != wanted) return std::nullopt;
+        return line.substr(eq + 1);
+    };
+    if (s->lines != kUntouched) {
+        for (const Line& line : edited_[s->lines].body) {
+            if (const auto value = matches(line.text)) return value;
+        }
+        return std::nullopt;
+    }
+    LineReader<Eol> reader(text_, s->begin);
+    std::string_view text;
+    Eol eol;
+    std::size_t start;
+    reader.next(s->end, text, eol, start);  // the header
+    while (reader.next(s->end, text, eol, start)) {
+        if (const auto value = matches(text)) return value;
     }
     return std::nullopt;
 }
@@ -193,12 +381,30 @@ bool ProfileDocument::hasSection(std::string_view section) const {
     return findSection(foldName(section)) != nullptr;
 }
 
-ProfileDocument::Line* ProfileDocument::lastLine() {
-    if (!sections_.empty()) {
-        Section& s = sections_.back();
-        return s.body.empty() ? &s.header : &s.body.back();
+// Gives the document's last line a line end when it has none, before a line is added after it.
+void ProfileDocument::terminateLastLine(Eol eol) {
+    for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
+        if (it->removed) continue;
+        if (it->lines != kUntouched) {
+            Lines& lines = edited_[it->lines];
+            Line& last = lines.body.empty() ? lines.header : lines.body.back();
+            if (last.eol == Eol::None) setEol(last, eol);
+            return;
+        }
+        // An untouched section's last line can lack its end only at the end of the text.
+        if (it->end != text_.size()) return;
+        break;
     }
-    return preamble_.empty() ? nullptr : &preamble_.back();
+    // The last line is the text's own: in the last untouched section, or the preamble when
+    // the text has no header at all (before a header every line has its end).
+    const bool inPreamble = std::all_of(sections_.begin(), sections_.end(),
+                                        [](const Section& s) { return s.removed; });
+    if (inPreamble && preambleEnd_ != text_.size()) return;
+    if (text_.empty() || text_.back() == '\r' || text_.back() == '\n') return;
+    if (textEndEol_ != Eol::None) return;
+    textEndEol_ = eol;
+    --eolCounts_[static_cast<std::size_t>(Eol::None)];
+    ++eolCounts_[static_cast<std::size_t>(eol)];
 }
 
 void ProfileDocument::setEol(Line& line, Eol eol) {
@@ -244,23 +450,29 @@ bool ProfileDocument::write(std::string_view section, std::string_view key,
     const Eol eol = dominantEol();
     const std::string folded = foldName(sectionName);
 
-    Section* s = findSection(folded);
-    if (s == nullptr) {
-        if (Line* last = lastLine(); last != nullptr && last->eol == Eol::None) setEol(*last, eol);
-        Section fresh{folded, {own("[" + std::string(sectionName) + "]"), eol}, {}};
+    Section* found = findSection(folded);
+    if (found == nullptr) {
+        terminateLastLine(eol);
+        const std::string_view header = own("[" + std::string(sectionName) + "]");
+        Lines fresh{{header, eol}, {}};
         fresh.body.push_back({own(std::move(keyLine)), eol});
         eolCounts_[static_cast<std::size_t>(eol)] += 2;
-        firstSection_.emplace(folded, sections_.size());
-        sections_.push_back(std::move(fresh));
+        Section added{hashOf(folded), header.substr(1, sectionName.size()), text_.size(),
+                      text_.size()};
+        added.lines = static_cast<std::uint32_t>(edited_.size());
+        edited_.push_back(std::move(fresh));
+        sections_.push_back(added);
+        addToIndex(sections_.size() - 1);
         return true;
     }
+    Lines& s = linesOf(*found);
 
     // Replace the key's value in place, keeping the line up to its "=" as it was.
     const std::string wanted = foldName(keyName);
     std::ptrdiff_t lastKey = -1;
     std::ptrdiff_t lastNonBlank = -1;
-    for (std::size_t i = 0; i < s->body.size(); ++i) {
-        Line& line = s->body[i];
+    for (std::size_t i = 0; i < s.body.size(); ++i) {
+        Line& line = s.body[i];
         const std::size_t eq = keySeparator(line.text);
         if (eq != std::string::npos) {
             if (foldName(line.text.substr(0, eq)) == wanted) {
@@ -277,9 +489,9 @@ bool ProfileDocument::write(std::string_view section, std::string_view key,
     // A new key goes after the section's last key (or last non-blank line), so the blank
     // lines that separate it from the next section stay after it.
     const std::ptrdiff_t after = lastKey >= 0 ? lastKey : lastNonBlank;
-    Line& previous = after >= 0 ? s->body[static_cast<std::size_t>(after)] : s->header;
+    Line& previous = after >= 0 ? s.body[static_cast<std::size_t>(after)] : s.header;
     if (previous.eol == Eol::None) setEol(previous, eol);
-    s->body.insert(s->body.begin() + (after + 1), Line{own(std::move(keyLine)), eol});
+    s.body.insert(s.body.begin() + (after + 1), Line{own(std::move(keyLine)), eol});
     ++eolCounts_[static_cast<std::size_t>(eol)];
     return true;
 }
@@ -287,47 +499,59 @@ bool ProfileDocument::write(std::string_view section, std::string_view key,
 bool ProfileDocument::deleteSection(std::string_view section) {
     const std::string folded = foldName(section);
     if (findSection(folded) == nullptr) return false;
-    const auto removed = std::remove_if(sections_.begin(), sections_.end(), [&](Section& s) {
-        if (s.foldedName != folded) return false;
-        --eolCounts_[static_cast<std::size_t>(s.header.eol)];
-        for (const Line& line : s.body) --eolCounts_[static_cast<std::size_t>(line.eol)];
-        return true;
-    });
-    sections_.erase(removed, sections_.end());
-    rebuildIndex();
+    const std::uint64_t hash = hashOf(folded);
+    for (Section& s : sections_) {
+        if (s.removed || s.hash != hash || !hasName(s, folded)) continue;
+        const Lines& lines = linesOf(s);
+        --eolCounts_[static_cast<std::size_t>(lines.header.eol)];
+        for (const Line& line : lines.body) --eolCounts_[static_cast<std::size_t>(line.eol)];
+        s.removed = true;
+    }
     return true;
 }
 
-void ProfileDocument::rebuildIndex() {
-    firstSection_.clear();
-    for (std::size_t i = 0; i < sections_.size(); ++i) {
-        firstSection_.emplace(sections_[i].foldedName, i);
+// Calls sink with the document's bytes in order: runs of untouched text as one piece each,
+// then every line and line end of an edited section.
+template <typename Sink>
+void ProfileDocument::forEachPiece(Sink&& sink) const {
+    static constexpr std::string_view kEol[] = {"", "\r\n", "\n", "\r"};
+    std::size_t runBegin = 0;
+    std::size_t runEnd = preambleEnd_;
+    auto flush = [&] {
+        if (runBegin == runEnd) return;
+        sink(text_.substr(runBegin, runEnd - runBegin));
+        if (runEnd == text_.size()) sink(kEol[static_cast<std::size_t>(textEndEol_)]);
+    };
+    for (const Section& s : sections_) {
+        if (s.removed) continue;
+        if (s.lines == kUntouched) {
+            if (s.begin != runEnd) {
+                flush();
+                runBegin = s.begin;
+            }
+            runEnd = s.end;
+            continue;
+        }
+        flush();
+        runBegin = runEnd = 0;
+        const Lines& lines = edited_[s.lines];
+        sink(lines.header.text);
+        sink(kEol[static_cast<std::size_t>(lines.header.eol)]);
+        for (const Line& line : lines.body) {
+            sink(line.text);
+            sink(kEol[static_cast<std::size_t>(line.eol)]);
+        }
     }
+    flush();
 }
 
 std::string ProfileDocument::serialise() const {
-    static constexpr std::string_view kEol[] = {"", "\r\n", "\n", "\r"};
     std::size_t size = encoding_ == Encoding::Utf8WithBom ? kUtf8Bom.size() : 0;
-    auto measure = [&](const Line& line) {
-        size += line.text.size() + kEol[static_cast<std::size_t>(line.eol)].size();
-    };
-    std::for_each(preamble_.begin(), preamble_.end(), measure);
-    for (const Section& s : sections_) {
-        measure(s.header);
-        std::for_each(s.body.begin(), s.body.end(), measure);
-    }
+    forEachPiece([&](std::string_view piece) { size += piece.size(); });
     std::string out;
     out.reserve(size);
     if (encoding_ == Encoding::Utf8WithBom) out += kUtf8Bom;
-    auto append = [&](const Line& line) {
-        out += line.text;
-        out += kEol[static_cast<std::size_t>(line.eol)];
-    };
-    std::for_each(preamble_.begin(), preamble_.end(), append);
-    for (const Section& s : sections_) {
-        append(s.header);
-        std::for_each(s.body.begin(), s.body.end(), append);
-    }
+    forEachPiece([&](std::string_view piece) { out += piece; });
     return out;
 }
 

@@ -1,14 +1,14 @@
-// The profile-file format in memory: a file parsed once into lines and sections, read and
+// The profile-file format in memory: a file indexed once by its section headers, read and
 // edited by section and key name, and written back with every untouched line as it was.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tarvo {
@@ -59,38 +59,68 @@ class ProfileDocument {
 
     // A name as the document compares it: blanks around it dropped, letter case folded.
     static std::string foldName(std::string_view name);
+    // foldName into out (replacing its content), so that a loop can reuse one buffer.
+    static void foldNameInto(std::string_view name, std::string& out);
+
+    // The document of a file whose bytes the caller no longer needs: no copy of a UTF-8 file.
+    static ProfileDocument fromBytes(std::string&& fileBytes);
 
   private:
     enum class Eol : unsigned char { None, CrLf, Lf, Cr };
-    // A line's text points into the parsed file, or into owned_ once the engine has written it,
-    // so a large file costs one buffer rather than one allocation per line.
+    // A line's text points into the file's text, or into owned_ once the engine has written it.
     struct Line {
         std::string_view text;
         Eol eol;
     };
-    struct Section {
-        std::string foldedName;
+    // The lines of a section the engine has changed (or is about to change).
+    struct Lines {
         Line header;
         std::vector<Line> body;
     };
+    static constexpr std::uint32_t kUntouched = 0xFFFFFFFFu;
+    // A section in file order. An untouched one is the byte range [begin, end) of text_, from
+    // its header line to the next header (or the end of the text), and is split into lines only
+    // when it is edited; sections the engine adds have only lines.
+    struct Section {
+        std::uint64_t hash;     // of the folded name
+        std::string_view name;  // as written between the brackets
+        std::size_t begin;
+        std::size_t end;
+        std::uint32_t lines = kUntouched;  // index into edited_
+        bool removed = false;
+    };
 
-    void parse(std::unique_ptr<std::string> text);
+    void load(std::string_view bytes, std::string* adoptable);
+    void scan();
     std::string_view own(std::string text);
-    void addLine(Line line);
-    Section* findSection(const std::string& foldedName);
-    const Section* findSection(const std::string& foldedName) const;
-    Line* lastLine();
+    Lines& linesOf(Section& section);
+    Section* findSection(std::string_view foldedName);
+    const Section* findSection(std::string_view foldedName) const;
+    std::size_t slotOf(std::uint64_t hash, std::string_view foldedName) const;
+    bool hasName(const Section& section, std::string_view foldedName) const;
+    void addToIndex(std::size_t index);
+    void rebuildIndex(std::size_t slotCount);
+    void terminateLastLine(Eol eol);
     void setEol(Line& line, Eol eol);
     Eol dominantEol() const;
-    void rebuildIndex();
+    template <typename Sink>
+    void forEachPiece(Sink&& sink) const;
 
     Encoding encoding_ = Encoding::Utf8;
-    // Heap-held so that moving the document leaves every line's text where it was.
+    // Heap-held so that moving the document leaves every view into it where it was.
     std::unique_ptr<std::string> source_;
+    std::string_view text_;        // source_ without a byte-order mark
+    std::size_t preambleEnd_ = 0;  // lines before the first header: [0, preambleEnd_)
+    // The line end given to the text's last line when a line was added after it.
+    Eol textEndEol_ = Eol::None;
     std::vector<std::unique_ptr<std::string>> owned_;
-    std::vector<Line> preamble_;
     std::vector<Section> sections_;
-    std::unordered_map<std::string, std::size_t> firstSection_;
+    std::vector<Lines> edited_;
+    // Open addressing from folded name to the first section of that name: section index + 1,
+    // 0 for a free slot. Slots are never freed; a slot whose sections were all removed is
+    // reused when the name comes back.
+    std::vector<std::uint32_t> slots_;
+    std::size_t usedSlots_ = 0;
     std::array<std::size_t, 4> eolCounts_{};
 };
 

@@ -1,9 +1,33 @@
 // Conversions of profile-file bytes into the engine's UTF-8.
 #include "storage/text_encoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "common/utf8.h"
 
 namespace tarvo::text {
+
+bool isWellFormedUtf8(std::string_view bytes) {
+    // A multi-byte sequence holds no ASCII byte, so the text is well-formed exactly when each
+    // run of non-ASCII bytes is.
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        while (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080u) != 0) break;
+            i += 8;
+        }
+        while (i < size && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+        std::size_t run = i;
+        while (run < size && static_cast<unsigned char>(bytes[run]) >= 0x80) ++run;
+        if (!utf8::isValid(bytes.substr(i, run - i))) return false;
+        i = run;
+    }
+    return true;
+}
 
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     constexpr char32_t kReplacement = 0xFFFD;

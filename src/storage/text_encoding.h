@@ -15,6 +15,10 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
 // 9D) map to the control characters of the same number, as the Windows conversion does.
 std::string windows1252ToUtf8(std::string_view bytes);
 
+// The same answer as utf8::isValid, with runs of ASCII skipped eight bytes at a time: profile
+// files are mostly ASCII, and this check runs over the whole file on every load.
+bool isWellFormedUtf8(std::string_view bytes);
+
 // text with every byte that is not part of well-formed UTF-8 read as Windows-1252, so text
 // that reaches a file never turns the whole file into something that is not UTF-8.
 std::string repairUtf8(std::string_view text);
