@@ -156,26 +156,25 @@ std::size_t decodeShort(std::string_view s, std::size_t i, char32_t& cp) {
 
 void ProfileDocument::foldNameInto(std::string_view name, std::string& out) {
     name = trimBlanks(name);
-    out.clear();
+    // Folding keeps every character's length, so the result is written in place.
+    out.resize(name.size());
+    char* to = out.data();
     for (std::size_t i = 0; i < name.size();) {
         const char c = name[i];
-        if (c >= 'A' && c <= 'Z') {
-            out += static_cast<char>(c - 'A' + 'a');
-            ++i;
+        if (static_cast<unsigned char>(c) < 0x80) {
+            to[i++] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
             continue;
         }
         char32_t cp = 0;
-        const std::size_t n = static_cast<unsigned char>(c) >= 0x80 ? decodeShort(name, i, cp) : 0;
-        if (n == 0) {
-            out += c;
-            ++i;
+        if (decodeShort(name, i, cp) == 0) {
+            to[i++] = c;
             continue;
         }
         // Every letter foldCodePoint maps stays a two-byte sequence.
         const char32_t folded = foldCodePoint(cp);
-        out += static_cast<char>(0xC0 | (folded >> 6));
-        out += static_cast<char>(0x80 | (folded & 0x3F));
-        i += n;
+        to[i] = static_cast<char>(0xC0 | (folded >> 6));
+        to[i + 1] = static_cast<char>(0x80 | (folded & 0x3F));
+        i += 2;
     }
 }
 
@@ -232,8 +231,8 @@ void ProfileDocument::scan() {
     sections_.reserve(text_.size() / 128 + 1);
     LineReader<Eol> lines(text_, 0);
     std::string_view line;
-    Eol eol;
-    std::size_t start;
+    Eol eol = Eol::None;
+    std::size_t start = 0;
     std::string folded;
     while (lines.next(text_.size(), line, eol, start)) {
         ++eolCounts_[static_cast<std::size_t>(eol)];
@@ -268,8 +267,8 @@ ProfileDocument::Lines& ProfileDocument::linesOf(Section& section) {
     Lines lines;
     LineReader<Eol> reader(text_, section.begin);
     std::string_view text;
-    Eol eol;
-    std::size_t start;
+    Eol eol = Eol::None;
+    std::size_t start = 0;
     reader.next(section.end, text, eol, start);
     lines.header = {text, eol};
     while (reader.next(section.end, text, eol, start)) lines.body.push_back({text, eol});
@@ -288,15 +287,23 @@ bool ProfileDocument::hasName(const Section& section, std::string_view foldedNam
     return foldName(section.name) == foldedName;
 }
 
-// The slot holding the name, or the free slot where it would go.
-std::size_t ProfileDocument::slotOf(std::uint64_t hash, std::string_view foldedName) const {
+// The slot of the section sameName accepts among those with this hash, or the free slot where
+// it would go.
+template <typename SameName>
+std::size_t ProfileDocument::probe(std::uint64_t hash, SameName&& sameName) const {
     const std::size_t mask = slots_.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t entry = slots_[i];
-        if (entry == 0) return i;
-        const Section& s = sections_[entry - 1];
-        if (s.hash == hash && hasName(s, foldedName)) return i;
+        const Slot& slot = slots_[i];
+        if (slot.section == 0) return i;
+        if (slot.tag != tag) continue;
+        const Section& s = sections_[slot.section - 1];
+        if (s.hash == hash && sameName(s)) return i;
     }
+}
+
+std::size_t ProfileDocument::slotOf(std::uint64_t hash, std::string_view foldedName) const {
+    return probe(hash, [&](const Section& s) { return hasName(s, foldedName); });
 }
 
 // Points the index at the section when no earlier section holds its name.
@@ -306,29 +313,30 @@ void ProfileDocument::addToIndex(std::size_t index) {
         return;
     }
     const Section& s = sections_[index];
-    const std::size_t slot = slotOf(s.hash, foldName(s.name));
-    if (slots_[slot] == 0) {
+    Slot& slot = slots_[slotOf(s.hash, foldName(s.name))];
+    if (slot.section == 0) {
         ++usedSlots_;
-    } else if (!sections_[slots_[slot] - 1].removed) {
+    } else if (!sections_[slot.section - 1].removed) {
         return;
     }
-    slots_[slot] = static_cast<std::uint32_t>(index + 1);
+    slot = {static_cast<std::uint32_t>(index + 1), static_cast<std::uint32_t>(s.hash >> 32)};
 }
 
 // Indexes the first count sections, in a table at least twice their number.
 void ProfileDocument::rebuildIndex(std::size_t count) {
     std::size_t size = 16;
     while (size < 2 * (count + 1)) size *= 2;
-    slots_.assign(size, 0);
+    slots_.assign(size, Slot{0, 0});
     usedSlots_ = 0;
-    std::string folded;
     for (std::size_t i = 0; i < count; ++i) {
         const Section& s = sections_[i];
         if (s.removed) continue;
-        foldNameInto(s.name, folded);
-        const std::size_t slot = slotOf(s.hash, folded);
-        if (slots_[slot] != 0) continue;
-        slots_[slot] = static_cast<std::uint32_t>(i + 1);
+        // Names are folded only for a section whose hash matches an earlier one.
+        Slot& slot = slots_[probe(s.hash, [&](const Section& earlier) {
+            return hasName(earlier, foldName(s.name));
+        })];
+        if (slot.section != 0) continue;
+        slot = {static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(s.hash >> 32)};
         ++usedSlots_;
     }
 }
@@ -339,7 +347,7 @@ ProfileDocument::Section* ProfileDocument::findSection(std::string_view foldedNa
 
 const ProfileDocument::Section* ProfileDocument::findSection(std::string_view foldedName) const {
     if (slots_.empty()) return nullptr;
-    const std::uint32_t entry = slots_[slotOf(hashOf(foldedName), foldedName)];
+    const std::uint32_t entry = slots_[slotOf(hashOf(foldedName), foldedName)].section;
     if (entry == 0) return nullptr;
     const Section& s = sections_[entry - 1];
     return s.removed ? nullptr : &s;
@@ -368,8 +376,8 @@ std::optional<std::string_view> ProfileDocument::read(std::string_view section,
     }
     LineReader<Eol> reader(text_, s->begin);
     std::string_view text;
-    Eol eol;
-    std::size_t start;
+    Eol eol = Eol::None;
+    std::size_t start = 0;
     reader.next(s->end, text, eol, start);  // the header
     while (reader.next(s->end, text, eol, start)) {
         if (const auto value = matches(text)) return value;

@@ -96,6 +96,8 @@ class ProfileDocument {
     Lines& linesOf(Section& section);
     Section* findSection(std::string_view foldedName);
     const Section* findSection(std::string_view foldedName) const;
+    template <typename SameName>
+    std::size_t probe(std::uint64_t hash, SameName&& sameName) const;
     std::size_t slotOf(std::uint64_t hash, std::string_view foldedName) const;
     bool hasName(const Section& section, std::string_view foldedName) const;
     void addToIndex(std::size_t index);
@@ -116,10 +118,13 @@ class ProfileDocument {
     std::vector<std::unique_ptr<std::string>> owned_;
     std::vector<Section> sections_;
     std::vector<Lines> edited_;
-    // Open addressing from folded name to the first section of that name: section index + 1,
-    // 0 for a free slot. Slots are never freed; a slot whose sections were all removed is
-    // reused when the name comes back.
-    std::vector<std::uint32_t> slots_;
+    // Open addressing from folded name to the first section of that name. Slots are never
+    // freed; a slot whose sections were all removed is reused when the name comes back.
+    struct Slot {
+        std::uint32_t section;  // index + 1, 0 for a free slot
+        std::uint32_t tag;      // the hash's upper half, so probing rarely visits sections_
+    };
+    std::vector<Slot> slots_;
     std::size_t usedSlots_ = 0;
     std::array<std::size_t, 4> eolCounts_{};
 };
