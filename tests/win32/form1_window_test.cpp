@@ -275,9 +275,14 @@ TEST_F(Form1WindowTest, DropsAddOnlyTheFirstPathAndPressNothing) {
     EXPECT_EQ(host.ended, 0);
     EXPECT_EQ(dialog->native().checkBox("Check1").value(), 0);
 
-    const std::string before = combo().text();
+    std::string before = combo().text();
     dropFiles(dialog->hwnd(), {});  // drop data without any file
     EXPECT_EQ(combo().text(), before);
+
+    // The Browse button takes a drop like its neighbours and does not open its menu.
+    dropFiles(hwndOf("CMD_Browse"), {L"E:\\x.txt"});
+    EXPECT_EQ(combo().text(), before + "E:\\x.txt");
+    EXPECT_TRUE(folderPicker.prompts.empty());
 }
 
 }  // namespace

@@ -13,6 +13,9 @@ namespace tarvo::test {
 namespace {
 
 FormSpec sampleForm() {
+    // Built apart: GCC 12 misreads a nested designated initializer of the font as uninitialised.
+    FontSpec linkFont;
+    linkFont.underline = true;
     FormSpec f;
     f.name = "Sample";
     f.caption = "Sample";
@@ -59,7 +62,7 @@ FormSpec sampleForm() {
          .width = 3375,
          .height = 195,
          .tabIndex = 4,
-         .font = {.underline = true},
+         .font = linkFont,
          .parent = "Frame1"},
     };
     return f;
