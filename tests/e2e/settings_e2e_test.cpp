@@ -199,6 +199,13 @@ protected:
         EXPECT_EQ(className(focusOf(box)), L"Edit");
         typeText(extension);
         pressKey(VK_RETURN);
+        // The extension is recorded after the box has closed, in the same handler: once the
+        // box is gone, the window's next answer comes after that handler (or from inside a
+        // message box the handler shows, which the caller waits for).
+        const auto end = std::chrono::steady_clock::now() + 15s;
+        while (IsWindow(box) && std::chrono::steady_clock::now() < end) Sleep(25);
+        EXPECT_FALSE(IsWindow(box)) << "the input box did not close";
+        settle(settings);
     }
 
     TempFolder program{L"Tarvo Settings \u00e9"};
@@ -228,12 +235,15 @@ TEST_F(SettingsE2E, AddedVerbsReachTheRegistryAndClearegRemovesThemSilently) {
 
     add(settings, L"txt");
     add(settings, L"log");
+    HWND list = FindWindowExW(settings, nullptr, L"ListBox", nullptr);
+    const auto listed = std::chrono::steady_clock::now() + 15s;
+    while (SendMessageW(list, LB_GETCOUNT, 0, 0) < 2 && std::chrono::steady_clock::now() < listed)
+        Sleep(25);
     const std::wstring command = L"\"" + program.path() + L"\\Tarvo.exe\" %1";
     EXPECT_EQ(defaultValue(std::wstring(kVerbTxt) + L"\\command"), command);
     EXPECT_EQ(defaultValue(std::wstring(kVerbLog) + L"\\command"), command);
     const auto ini = readFile(program.file(L"Settings.ini"));
     EXPECT_EQ(ini, "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n");
-    HWND list = FindWindowExW(settings, nullptr, L"ListBox", nullptr);
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
 
     // An extension the system does not know: the stop message, and nothing recorded.
