@@ -79,6 +79,20 @@ bool keyExists(const std::wstring& key) {
     return true;
 }
 
+// What the system's own "reg query" says of a key under HKEY_CLASSES_ROOT: its exit code,
+// 0 when the key stands, 1 when it does not.
+std::optional<DWORD> regQuery(const std::wstring& key) {
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::nullopt;
+    Process reg = Process::start(std::wstring(system) + L"\\reg.exe",
+                                 L"query \"HKCR\\" + key + L"\"", L"");
+    if (!reg) return std::nullopt;
+    auto code = reg.waitExit(30s);
+    if (!code) reg.terminate();
+    return code;
+}
+
 // Extension keys naming a file type, as the system would have them; put back as they were
 // found at the end, and the file types' keys the test made removed.
 class ExtensionKeys {
@@ -242,6 +256,8 @@ TEST_F(SettingsE2E, AddedVerbsReachTheRegistryAndClearegRemovesThemSilently) {
     const std::wstring command = L"\"" + program.path() + L"\\Tarvo.exe\" %1";
     EXPECT_EQ(defaultValue(std::wstring(kVerbTxt) + L"\\command"), command);
     EXPECT_EQ(defaultValue(std::wstring(kVerbLog) + L"\\command"), command);
+    EXPECT_EQ(regQuery(std::wstring(kVerbTxt) + L"\\command"), 0u);
+    EXPECT_EQ(regQuery(std::wstring(kVerbLog) + L"\\command"), 0u);
     const auto ini = readFile(program.file(L"Settings.ini"));
     EXPECT_EQ(ini, "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n");
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
@@ -286,6 +302,7 @@ TEST_F(SettingsE2E, AddedVerbsReachTheRegistryAndClearegRemovesThemSilently) {
         SCOPED_TRACE(narrow(verb));
         EXPECT_FALSE(keyExists(std::wstring(verb) + L"\\command"));
         EXPECT_FALSE(keyExists(verb));
+        EXPECT_EQ(regQuery(verb), 1u) << "reg query still finds the verb";
     }
     EXPECT_TRUE(keyExists(L"txtfile\\shell"));
     EXPECT_TRUE(keyExists(L"logfile\\shell"));
