@@ -1,10 +1,12 @@
 // A writer that dies at any point of a write leaves MRU.INI and Settings.ini either as they
-// were or as the write would have left them, and the next writer finds no stale lock.
+// were or as the write would have left them, and the next writer finds no stale lock and
+// clears away the dead writer's temporary file.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -60,6 +62,17 @@ bool finishesInTime(const std::function<void()>& work) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// The names in folder that begin with prefix: a dead writer's temporary files once the next
+// writer has been.
+std::string leftovers(const std::string& folder, const std::string& prefix) {
+    std::string names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) == 0) names += name + ";";
+    }
+    return names;
+}
+
 const std::string kHistoryBefore =
     "; kept by hand\r\n"
     "[other.exe]\r\n0=1\r\n1=-x\r\n\r\n"
@@ -111,6 +124,7 @@ TEST_P(KilledWriter, AnOkPressLeavesTheHistoryOldOrNewAndTheNextPressWorks) {
     EXPECT_EQ(check.dialog.History(2), replaced() ? "third" : "second");
     // The untouched record and the comment survive both writes.
     EXPECT_EQ(rig.mru().rfind("; kept by hand\r\n[other.exe]\r\n0=1\r\n1=-x\r\n\r\n", 0), 0u);
+    EXPECT_EQ(leftovers(rig.temp.path(), "MRU.INI.tmp"), "");
 }
 
 TEST_P(KilledWriter, ASettingsWriteOrRemovalLeavesTheListOldOrNew) {
@@ -142,6 +156,7 @@ TEST_P(KilledWriter, ASettingsWriteOrRemovalLeavesTheListOldOrNew) {
         INIHandler::WriteProfileString(file, "ASSOCIATION", "9", value);
     }));
     EXPECT_EQ(INIHandler::ReadProfileString(file, "ASSOCIATION", "9", "EMPTY!"), ".com");
+    EXPECT_EQ(leftovers(temp.path(), "Settings.ini.tmp"), "");
 }
 
 std::string stepName(const ::testing::TestParamInfo<KilledWriter::ParamType>& info) {

@@ -1,10 +1,14 @@
 // Tests of the file layer under the profile engine and of where the data files live.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/filesystem.h"
 #include "storage/data_location.h"
@@ -68,6 +72,39 @@ TEST(FileLayer, ARefusedReplaceLeavesTheTargetAndNoTemporary) {
     EXPECT_NE(fs::replaceFile(target, "x"), fs::Result::Ok);
     EXPECT_EQ(fs::replaceFile(dir.file("missing/x.ini"), "x"), fs::Result::NotFound);
     EXPECT_EQ(dir.listing(), "sub;");
+}
+
+// A writer ended in the middle of a write leaves its temporary file; the next write of the
+// same file removes it, and nothing else: not a running writer's, not our own, not another
+// file's, not a name that only looks similar.
+TEST(FileLayer, AWriteRemovesTheTemporariesOfEndedWritersOnly) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string ended = std::to_string(child);
+    const std::string running = std::to_string(::getppid());
+    const std::string self = std::to_string(::getpid());
+
+    TempFolder dir;
+    for (const std::string& name :
+         {"data.ini.tmp" + ended + "-3", "data.ini.tmp" + ended + "-41", "data.ini.tmp" + running + "-1",
+          "data.ini.tmp" + self + "-999999", "data.ini.tmp" + ended, "data.ini.tmp" + ended + "-3x",
+          "data.ini.tmp-" + ended + "-3", "other.ini.tmp" + ended + "-3"})
+        writeBytes(dir.file(name), "half");
+    ASSERT_EQ(fs::replaceFile(dir.file("data.ini"), "new"), fs::Result::Ok);
+
+    std::vector<std::string> kept{"data.ini",
+                                  "data.ini.tmp" + running + "-1",
+                                  "data.ini.tmp" + self + "-999999",
+                                  "data.ini.tmp" + ended,
+                                  "data.ini.tmp" + ended + "-3x",
+                                  "data.ini.tmp-" + ended + "-3",
+                                  "other.ini.tmp" + ended + "-3"};
+    std::sort(kept.begin(), kept.end());
+    std::string expected;
+    for (const auto& name : kept) expected += name + ";";
+    EXPECT_EQ(dir.listing(), expected);
 }
 
 TEST(FileLayer, FoldersAreCheckedAndCreatedOneLevelDeep) {

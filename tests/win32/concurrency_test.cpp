@@ -1,5 +1,6 @@
 // Running copies of the program writing one MRU.INI at once on the real platform lose nothing;
-// a read-only MRU.INI and a data folder beyond MAX_PATH behave as on any other system.
+// a write clears what an ended writer left; a read-only MRU.INI and a data folder beyond
+// MAX_PATH behave as on any other system.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -133,6 +134,58 @@ TEST(WineConcurrency, AReadOnlyHistoryFileKeepsItsContent) {
     EXPECT_FALSE(edit.commit());
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(folder.read("MRU.INI"), before);
+}
+
+// A started copy of the system's command interpreter: left suspended (a writer still at
+// work) or run to its end (a writer that was ended).
+DWORD startInterpreter(bool suspended, HANDLE* process) {
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return 0;
+    const std::wstring exe = std::wstring(system) + L"\\cmd.exe";
+    std::wstring line = L"\"" + exe + L"\" /c exit 0";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE,
+                        suspended ? CREATE_SUSPENDED : CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                        &pi))
+        return 0;
+    CloseHandle(pi.hThread);
+    if (!suspended) {
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hProcess);
+    } else {
+        *process = pi.hProcess;
+    }
+    return pi.dwProcessId;
+}
+
+// The temporary file of a writer that was ended is cleared by the next write of the same
+// file; a running writer's and other names stay.
+TEST(WineConcurrency, TheNextWriteClearsAnEndedWritersTemporaryFile) {
+    HANDLE runningProcess = nullptr;
+    const DWORD running = startInterpreter(true, &runningProcess);
+    const DWORD ended = startInterpreter(false, nullptr);
+    ASSERT_NE(running, 0u);
+    ASSERT_NE(ended, 0u);
+    WinTempFolder folder;
+    const std::string endedTemp = "MRU.INI.tmp" + std::to_string(ended) + "-2";
+    const std::vector<std::string> kept{"MRU.INI.tmp" + std::to_string(running) + "-1",
+                                        "MRU.INI.tmp" + std::to_string(ended),
+                                        "other.ini.tmp" + std::to_string(ended) + "-2"};
+    folder.write(endedTemp, "[half");
+    for (const auto& name : kept) folder.write(name, "[half");
+
+    std::string value = "-x";
+    INIHandler::WriteProfileString(folder.path() + "\\MRU.INI", "run.exe", "1", value);
+    EXPECT_EQ(folder.read("MRU.INI"), "[run.exe]\r\n1=-x\r\n");
+    EXPECT_FALSE(folder.exists(endedTemp));
+    for (const auto& name : kept) EXPECT_TRUE(folder.exists(name)) << name;
+
+    TerminateProcess(runningProcess, 0);
+    WaitForSingleObject(runningProcess, 5000);
+    CloseHandle(runningProcess);
 }
 
 TEST(WineConcurrency, ADataFolderBeyondMaxPathIsWrittenAndRead) {

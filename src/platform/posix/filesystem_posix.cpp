@@ -1,6 +1,8 @@
 // File operations on POSIX systems: paths written with backslashes are read with slashes.
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/filesystem.h"
@@ -53,6 +56,39 @@ Result fromErrno(int error) {
 std::string temporaryName(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+// The process id in a temporary name made by temporaryName for the file called base:
+// "<base>.tmp<pid>-<counter>", digits only; 0 for any other name.
+pid_t writerOf(const char* entry, const std::string& base) {
+    const std::size_t prefix = base.size() + 4;
+    if (std::strncmp(entry, base.c_str(), base.size()) != 0 ||
+        std::strncmp(entry + base.size(), ".tmp", 4) != 0)
+        return 0;
+    const char* p = entry + prefix;
+    long long pid = 0;
+    while (*p >= '0' && *p <= '9' && pid < 0x7fffffff) pid = pid * 10 + (*p++ - '0');
+    if (p == entry + prefix || *p++ != '-' || *p == '\0') return 0;
+    while (*p >= '0' && *p <= '9') ++p;
+    return *p == '\0' ? static_cast<pid_t>(pid) : 0;
+}
+
+// Removes the temporary files a writer of path left behind when it was ended in the middle
+// of a write. Only names of our own pattern whose process no longer runs are touched, so a
+// writer at work (ours or another's) never loses its file.
+void removeLeftTemporaries(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* dir = ::opendir(folderOf(path).c_str());
+    if (dir == nullptr) return;
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t writer = writerOf(entry->d_name, base);
+        if (writer <= 0 || writer == self) continue;
+        if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        (void)::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 bool writeAll(int fd, const char* data, std::size_t size) {
@@ -144,6 +180,7 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     }
     // The new content is in place: a hook here can still end the process, but cannot undo it.
     (void)stepAllowed(WriteStep::AfterReplace);
+    removeLeftTemporaries(target);
     return Result::Ok;
 }
 

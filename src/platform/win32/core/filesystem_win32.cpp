@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cwchar>
 #include <string>
 
 #include "platform/filesystem.h"
@@ -75,6 +76,52 @@ std::wstring temporaryName(const std::wstring& path) {
     static std::atomic<unsigned> counter{0};
     return path + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
            std::to_wstring(++counter);
+}
+
+// The process id in a temporary name made by temporaryName: "<base>.tmp<pid>-<counter>",
+// digits only after the base and ".tmp"; 0 for any other name.
+DWORD writerOf(const wchar_t* entry, const std::wstring& base) {
+    const std::size_t prefix = base.size() + 4;
+    if (::wcsncmp(entry, base.c_str(), base.size()) != 0 ||
+        ::wcsncmp(entry + base.size(), L".tmp", 4) != 0)
+        return 0;
+    const wchar_t* p = entry + prefix;
+    unsigned long long pid = 0;
+    while (*p >= L'0' && *p <= L'9' && pid <= 0xffffffffULL) pid = pid * 10 + (*p++ - L'0');
+    if (p == entry + prefix || pid > 0xffffffffULL || *p++ != L'-' || *p == L'\0') return 0;
+    while (*p >= L'0' && *p <= L'9') ++p;
+    return *p == L'\0' ? static_cast<DWORD>(pid) : 0;
+}
+
+// True when no process with this id runs any more; a process that cannot be asked (another
+// user's) counts as running.
+bool hasEnded(DWORD pid) {
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    ::CloseHandle(process);
+    return ended;
+}
+
+// Removes the temporary files a writer of path left behind when it was ended in the middle
+// of a write. Only names of our own pattern whose process has ended are touched, so a writer
+// at work (ours or another's) never loses its file.
+void removeLeftTemporaries(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    const std::wstring base = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileExW((folder + L"\\" + base + L".tmp*").c_str(),
+                                       FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return;
+    const DWORD self = ::GetCurrentProcessId();
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const DWORD writer = writerOf(found.cFileName, base);
+        if (writer == 0 || writer == self || !hasEnded(writer)) continue;
+        ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
 }
 
 bool writeAll(HANDLE file, const char* data, std::size_t size) {
@@ -162,6 +209,7 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     }
     // The new content is in place: a hook here can still end the process, but cannot undo it.
     (void)stepAllowed(WriteStep::AfterReplace);
+    removeLeftTemporaries(target);
     return Result::Ok;
 }
 
