@@ -38,7 +38,7 @@ std::string trimmed(const std::string& s) {
 
 // Names the format can hold, so a write with them must take effect.
 bool storableSection(const std::string& name) {
-    return trimmed(name).find_first_of("]\r\n") == std::string::npos;
+    return trimmed(name).find_first_of("\r\n") == std::string::npos;
 }
 bool storableKey(const std::string& name) {
     const std::string t = trimmed(name);

@@ -3,7 +3,6 @@
 #include "storage/profile_document.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -239,11 +238,11 @@ void ProfileDocument::scan() {
         std::size_t i = 0;
         while (i < line.size() && isBlank(line[i])) ++i;
         if (i == line.size() || line[i] != '[') continue;
-        const void* close = std::memchr(line.data() + i + 1, ']', line.size() - i - 1);
-        if (close == nullptr) continue;
-        const std::string_view name =
-            line.substr(i + 1, static_cast<std::size_t>(static_cast<const char*>(close) -
-                                                        (line.data() + i + 1)));
+        // The name ends at the line's last "]", as the platform's own reader has it, so a file
+        // name such as "setup[1].exe" names its record.
+        const std::size_t close = line.rfind(']');
+        if (close == std::string_view::npos || close <= i) continue;
+        const std::string_view name = line.substr(i + 1, close - i - 1);
         if (sections_.empty()) {
             preambleEnd_ = start;
         } else {
@@ -444,7 +443,7 @@ bool ProfileDocument::write(std::string_view section, std::string_view key,
     }
     const std::string_view sectionName = trimBlanks(section);
     const std::string_view keyName = trimBlanks(key);
-    if (sectionName.find_first_of("]\r\n") != std::string_view::npos) return false;
+    if (sectionName.find_first_of("\r\n") != std::string_view::npos) return false;
     if (keyName.find_first_of("=\r\n") != std::string_view::npos) return false;
     if (!keyName.empty() && (keyName.front() == '[' || keyName.front() == ';')) return false;
 

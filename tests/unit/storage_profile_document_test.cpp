@@ -72,12 +72,30 @@ TEST(ProfileDocumentNames, KeysAreWrittenTrimmedAndReplacedWhereTheyStand) {
 
 TEST(ProfileDocumentNames, NamesThatCouldNotBeReadBackAreNotWritten) {
     ProfileDocument doc;
-    EXPECT_FALSE(doc.write("a]b", "k", "v"));
     EXPECT_FALSE(doc.write("a\nb", "k", "v"));
     EXPECT_FALSE(doc.write("s", "a=b", "v"));
     EXPECT_FALSE(doc.write("s", "[k]", "v"));
     EXPECT_FALSE(doc.write("s", ";k", "v"));
     EXPECT_EQ(doc.serialise(), "");
+}
+
+// A header's name ends at the line's last "]": file names with brackets, as browsers give
+// downloaded copies, have their record like any other.
+TEST(ProfileDocumentNames, BracketsInASectionNameRoundTrip) {
+    ProfileDocument doc;
+    EXPECT_TRUE(doc.write("setup[1].exe", "1", "-q"));
+    EXPECT_TRUE(doc.write("a]b", "1", "x"));
+    EXPECT_EQ(doc.serialise(), "[setup[1].exe]\r\n1=-q\r\n[a]b]\r\n1=x\r\n");
+    const ProfileDocument reread(doc.serialise());
+    EXPECT_EQ(valueOf(reread, "setup[1].exe", "1"), "-q");
+    EXPECT_EQ(valueOf(reread, "SETUP[1].EXE", "1"), "-q");
+    EXPECT_EQ(valueOf(reread, "a]b", "1"), "x");
+    EXPECT_EQ(valueOf(reread, "setup[1", "1"), "<missing>");
+    EXPECT_EQ(valueOf(reread, "a", "1"), "<missing>");
+    // Text after the last "]" is not part of the name; a "]" before it is.
+    const ProfileDocument hand("[x] note ]\r\nk=1\r\n[y] ; tail\r\nk=2\r\n");
+    EXPECT_EQ(valueOf(hand, "x] note", "k"), "1");
+    EXPECT_EQ(valueOf(hand, "y", "k"), "2");
 }
 
 TEST(ProfileDocumentEdits, OnlyRealChangesCount) {

@@ -105,8 +105,8 @@ inline std::optional<std::string_view> headerName(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && isBlank(line[i])) ++i;
     if (i == line.size() || line[i] != '[') return std::nullopt;
-    const std::size_t close = line.find(']', i + 1);
-    if (close == std::string_view::npos) return std::nullopt;
+    const std::size_t close = line.rfind(']');
+    if (close == std::string_view::npos || close <= i) return std::nullopt;
     return line.substr(i + 1, close - i - 1);
 }
 
@@ -254,7 +254,7 @@ inline bool ReferenceDocument::write(std::string_view section, std::string_view 
     }
     const std::string_view sectionName = trimBlanks(section);
     const std::string_view keyName = trimBlanks(key);
-    if (sectionName.find_first_of("]\r\n") != std::string_view::npos) return false;
+    if (sectionName.find_first_of("\r\n") != std::string_view::npos) return false;
     if (keyName.find_first_of("=\r\n") != std::string_view::npos) return false;
     if (!keyName.empty() && (keyName.front() == '[' || keyName.front() == ';')) return false;
 
