@@ -59,6 +59,20 @@ void Form1::LoadTarget() {
     }
 }
 
+// The record's history as the file holds it now, read the way LoadTarget reads it. An OK
+// works from this rather than from what was loaded, so a record another running copy wrote
+// since this dialog opened moves down instead of being written over.
+static std::array<std::string, kHistorySize> historyIn(const ProfileEdit& edit,
+                                                       const std::string& section) {
+    std::array<std::string, kHistorySize> history;
+    for (int i = 1; i <= kHistorySize; ++i) {
+        auto& entry = history[static_cast<std::size_t>(i - 1)];
+        entry = edit.ReadProfileString(section, historyKey(i), "");
+        if (entry.empty()) break;
+    }
+    return history;
+}
+
 // Move-to-front: the text becomes entry 1 and older entries move down one place until the
 // text's own earlier place, so it never appears twice.
 static void saveArgumentTo(ProfileEdit& edit, const std::string& section,
@@ -75,7 +89,7 @@ static void saveArgumentTo(ProfileEdit& edit, const std::string& section,
 
 void Form1::SaveArgument(std::string text) {
     ProfileEdit edit(HistoryFile_);
-    saveArgumentTo(edit, FILEName, History_, std::move(text));
+    saveArgumentTo(edit, FILEName, historyIn(edit, FILEName), std::move(text));
     edit.commit();
 }
 
@@ -94,20 +108,21 @@ void Form1::CMD_OK_Click() {
     // even when the launch fails.
     {
         ProfileEdit edit(HistoryFile_);  // holds the file's lock until the commit
+        const auto history = historyIn(edit, FILEName);
         if (c_.Check1.value() == 1) {
             std::string one = "1";
             edit.WriteProfileString(FILEName, "0", one);
-            if (!argument.empty()) saveArgumentTo(edit, FILEName, History_, argument);
+            if (!argument.empty()) saveArgumentTo(edit, FILEName, history, argument);
             request.file = "command.com";
             request.parameters = "/k \"" + TargetPath_ + "\"";
             if (!argument.empty()) *request.parameters += " " + argument;
         } else {
             if (argument.empty()) {
-                if (History_[0].empty() && CheckEx != "5") edit.DeleteProfileSection(FILEName);
+                if (history[0].empty() && CheckEx != "5") edit.DeleteProfileSection(FILEName);
             } else {
                 std::string zero = "0";
                 edit.WriteProfileString(FILEName, "0", zero);
-                saveArgumentTo(edit, FILEName, History_, argument);
+                saveArgumentTo(edit, FILEName, history, argument);
             }
             request.file = TargetPath_;
             request.parameters = argument;

@@ -140,15 +140,44 @@ TEST(Form1Ok, LineBreaksBecomeBlanksInTheRecordButNotInTheLaunch) {
     EXPECT_EQ(run.rig.shell.requests.at(0).parameters, "a\r\nb");
 }
 
+// The settings window clears the history file and then the dialog's copy of it.
 TEST(Form1Ok, ClearedHistoryWritesOnlyTheNewEntry) {
     Form1Rig rig;
     rig.setMru(record({"[t.exe]", "0=0", "1=a", "2=b"}));
     rig.load(R"(C:\t.exe)");
+    rig.setMru("");
     rig.dialog.ClearMRU();
     for (int i = 1; i <= 20; ++i) EXPECT_EQ(rig.dialog.History(i), "");
     rig.cmbArg.setText("new");
     rig.dialog.CMD_OK_Click();
-    EXPECT_EQ(rig.mru(), record({"[t.exe]", "0=0", "1=new", "2=b"}));
+    EXPECT_EQ(rig.mru(), record({"[t.exe]", "0=0", "1=new"}));
+}
+
+// Two dialogs open on files of the same name: each OK moves what the file holds at that
+// moment down, so the press of the other copy is not written over.
+TEST(Form1Ok, TwoOpenDialogsOnOneFileBothKeepTheirText) {
+    Form1Rig first;
+    first.setMru(record({"[t.exe]", "0=0", "1=old"}));
+    Form1Rig second;
+    second.host.folder = first.temp.path();
+    first.load(R"(C:\a\t.exe)");
+    second.load(R"(C:\b\t.exe)");
+
+    first.cmbArg.setText("from first");
+    first.dialog.CMD_OK_Click();
+    second.cmbArg.setText("from second");
+    second.Check1.setValue(1);
+    second.dialog.CMD_OK_Click();
+    EXPECT_EQ(first.mru(), record({"[t.exe]", "0=1", "1=from second", "2=from first", "3=old"}));
+
+    // An empty OK removes the record only while it holds no history at that moment.
+    first.setMru(record({"[t.exe]", "0=0"}));
+    Form1Rig fourth;
+    fourth.host.folder = first.temp.path();
+    fourth.load(R"(C:\t.exe)");
+    first.setMru(record({"[t.exe]", "0=0", "1=meanwhile"}));
+    fourth.dialog.CMD_OK_Click();
+    EXPECT_EQ(first.mru(), record({"[t.exe]", "0=0", "1=meanwhile"}));
 }
 
 TEST(Form1Keys, EscAndCancelUnloadWithoutWriting) {
