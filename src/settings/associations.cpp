@@ -1,6 +1,7 @@
 // The shell verb's registry entries and the association list Settings.ini.
 #include "settings/associations.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/controls.h"
@@ -143,11 +144,17 @@ bool AssociationList::remove(int k) {
     return true;
 }
 
+// Both lists count: the uninstaller runs "/cleareg" with rights to the program folder, while
+// the user's own runs may have kept their list in the user's folder.
 void RemoveAllAssociations(Registry& registry, const std::string& programFolder) {
-    const auto entries = readAssociationList(dataFile(programFolder, mru::kSettingsFileName));
-    for (const auto& ext : entries) {
-        if (const auto fileType = fileTypeOf(registry, ext))
-            unregisterVerb(registry, *fileType, true);
+    std::vector<std::string> done;
+    for (const auto& file : dataFilePlaces(programFolder, mru::kSettingsFileName)) {
+        for (const auto& ext : readAssociationList(file)) {
+            if (std::find(done.begin(), done.end(), ext) != done.end()) continue;
+            done.push_back(ext);
+            if (const auto fileType = fileTypeOf(registry, ext))
+                unregisterVerb(registry, *fileType, true);
+        }
     }
 }
 

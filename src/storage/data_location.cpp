@@ -19,4 +19,12 @@ std::string dataFile(const std::string& programFolder, const std::string& fileNa
     return dataFolder(programFolder) + "\\" + fileName;
 }
 
+std::vector<std::string> dataFilePlaces(const std::string& programFolder,
+                                        const std::string& fileName) {
+    std::vector<std::string> places{programFolder + "\\" + fileName};
+    const std::string base = fs::userDataFolder();
+    if (!base.empty()) places.push_back(base + "\\Tarvolin\\" + fileName);
+    return places;
+}
+
 }  // namespace tarvo

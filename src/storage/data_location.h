@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarvo {
 
@@ -11,5 +12,12 @@ std::string dataFolder(const std::string& programFolder);
 
 // dataFolder + "\" + fileName.
 std::string dataFile(const std::string& programFolder, const std::string& fileName);
+
+// Every place where runs may have kept the file: the program folder, then the user's folder
+// (where runs went while the program folder could not be written). For what must cover all
+// of them whoever runs now, such as the extensions to clear when the program is removed by an
+// administrator. Nothing is created.
+std::vector<std::string> dataFilePlaces(const std::string& programFolder,
+                                        const std::string& fileName);
 
 }  // namespace tarvo

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "doubles/fake_registry.h"
+#include "doubles/scoped_env.h"
 #include "doubles/settings_fakes.h"
 #include "platform/filesystem.h"
 
@@ -210,8 +214,14 @@ TEST_F(AssociationsTest, RefusedRewriteLeavesTheFileAndTheEntry) {
     EXPECT_FALSE(rig.registry.exists(CR, "txtfile\\shell\\Tarvolin"));
 }
 
+// The user's own data folder, empty unless a test puts a list there.
+struct RemoveAllRig : SettingsRig {
+    TempFolder home;
+    ScopedEnv xdg{"XDG_DATA_HOME", home.path()};
+};
+
 TEST(RemoveAll, DeletesEveryRecordedVerbAndKeepsTheList) {
-    SettingsRig rig;
+    RemoveAllRig rig;
     rig.knowType("txt", "txtfile");
     rig.knowType("log", "logfile");
     rig.knowType("text", "txtfile");
@@ -246,11 +256,33 @@ TEST(RemoveAll, DeletesEveryRecordedVerbAndKeepsTheList) {
 }
 
 TEST(RemoveAll, WithoutAListFileTouchesNothing) {
-    SettingsRig rig;
+    RemoveAllRig rig;
     rig.knowType("txt", "txtfile");
     RemoveAllAssociations(rig.registry, rig.temp.path());
     EXPECT_TRUE(rig.registry.log.empty());
     EXPECT_FALSE(rig.temp.exists("Settings.ini"));
+    EXPECT_FALSE(rig.home.exists("Tarvolin"));
+}
+
+// Run by the uninstaller with rights to the program folder, "/cleareg" also clears what the
+// user's runs recorded in the user's folder while the program folder was closed to them.
+TEST(RemoveAll, CoversTheListsOfTheProgramAndTheUsersFolder) {
+    RemoveAllRig rig;
+    rig.knowType("txt", "txtfile");
+    rig.knowType("log", "logfile");
+    rig.registerVerb("txtfile");
+    rig.registerVerb("logfile");
+    rig.setSettings("[ASSOCIATION]\r\n0=txt\r\n");
+    std::filesystem::create_directory(rig.home.file("Tarvolin"));
+    const std::string users = "[ASSOCIATION]\r\n0=log\r\n1=txt\r\n";
+    rig.home.write("Tarvolin/Settings.ini", users);
+
+    RemoveAllAssociations(rig.registry, rig.temp.path());
+    EXPECT_FALSE(rig.registry.exists(CR, "txtfile\\shell\\Tarvolin"));
+    EXPECT_FALSE(rig.registry.exists(CR, "logfile\\shell\\Tarvolin"));
+    EXPECT_EQ(std::count(rig.registry.log.begin(), rig.registry.log.end(), "read HKCR .txt"), 1);
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n");
+    EXPECT_EQ(rig.home.read("Tarvolin/Settings.ini"), users);
 }
 
 TEST(UninstallHandOff, StartsTheUninstallerAndEndsEvenWhenTheStartFails) {

@@ -14,6 +14,7 @@
 
 #include "app/startup.h"
 #include "doubles/form1_rig.h"
+#include "doubles/scoped_env.h"
 #include "storage/data_location.h"
 #include "storage/text_encoding.h"
 
@@ -171,19 +172,6 @@ TEST(BadInput, AReadOnlyHistoryFileKeepsItsContentAndTheLaunchStillHappens) {
     EXPECT_EQ(*rig.shell.requests[0].parameters, "new");
 }
 
-// Sets an environment variable for one test.
-struct ScopedEnv {
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(BadInput, AReadOnlyOrMissingProgramFolderSendsTheDataToTheUsersFolder) {
     TempFolder home;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "doubles/scoped_env.h"
 #include "platform/filesystem.h"
 #include "storage/data_location.h"
 #include "unit/storage_test_support.h"
@@ -17,29 +18,11 @@
 namespace tarvo {
 namespace {
 
+using test::ScopedEnv;
 using testing::readBytes;
 using testing::TempFolder;
 using testing::writeBytes;
 
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(FileLayer, ReplaceWritesReadsAndKeepsPermissions) {
     TempFolder dir;
