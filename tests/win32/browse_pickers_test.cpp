@@ -13,6 +13,7 @@
 #include "doubles/fake_services.h"
 #include "platform/win32/form1_window.h"
 #include "platform/win32/pickers_win32.h"
+#include "platform/win32/win_text.h"
 #include "platform/win32/win_controls.h"
 #include "win32/win32_test_support.h"
 
@@ -196,6 +197,25 @@ TEST_F(BrowsePickers, FoldersAreAddedAsThePickerReportsThemAndCancelKeepsTheText
 
     ASSERT_TRUE(browse(Item::ClearAddFolders, kFolderPicker, selectFolder(L"C:\\")));
     EXPECT_EQ(combo().text(), "C:\\");
+}
+
+// "Run a File Now": the real open-file dialog opens at My Computer (a virtual folder given by
+// its parsing name) and the file picked there becomes the dialog's target.
+TEST_F(BrowsePickers, RunOnceOpensAtMyComputerAndLoadsThePickedFile) {
+    const std::string picked = tools + "\\sub\\in.txt";
+    {
+        User user({{visibleTitled(kFileDialog), typeFileName(win::widen(picked))}});
+        EXPECT_EQ(dialog->form1().Run_Once(), 1);
+        EXPECT_EQ(user.done(), 1) << "the open-file dialog did not appear";
+    }
+    EXPECT_EQ(dialog->form1().TargetPath(), picked);
+    EXPECT_EQ(dialog->form1().FILEName, "in.txt");
+    EXPECT_EQ(win::windowText(dialog->native().find("Label1")->hwnd()), "in.txt:");
+
+    User user({{visibleTitled(kFileDialog), cancel()}});
+    EXPECT_EQ(dialog->form1().Run_Once(), 0);
+    EXPECT_EQ(user.done(), 1);
+    EXPECT_EQ(dialog->form1().TargetPath(), picked);
 }
 
 }  // namespace
