@@ -283,6 +283,20 @@ TEST_F(Form1WindowTest, DropsAddOnlyTheFirstPathAndPressNothing) {
     dropFiles(hwndOf("CMD_Browse"), {L"E:\\x.txt"});
     EXPECT_EQ(combo().text(), before + "E:\\x.txt");
     EXPECT_TRUE(folderPicker.prompts.empty());
+
+    // The label and the other buttons take drops too, and none of them acts: no unload, no
+    // settings window, no change of width.
+    const int width = dialog->native().window().width();
+    for (const char* name : {"Label1", "CMD_Cancel", "CMD_About", "CMD_WIDTH"}) {
+        SCOPED_TRACE(name);
+        before = combo().text();
+        dropFiles(hwndOf(name), {L"F:\\y.txt", L"F:\\z.txt"});
+        EXPECT_EQ(combo().text(), before + "F:\\y.txt");
+    }
+    EXPECT_EQ(host.dialogUnloads, 0);
+    EXPECT_EQ(host.settingsShown, 0);
+    EXPECT_EQ(dialog->native().window().width(), width);
+    EXPECT_EQ(control("CMD_WIDTH").caption(), ">");
 }
 
 }  // namespace
