@@ -11,6 +11,7 @@
 #include "doubles/fake_services.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/registry_win32.h"
+#include "resources/resource_ids.h"
 #include "settings/associations.h"
 #include "settings/settings_layout.h"
 #include "win32/win32_test_support.h"
@@ -165,6 +166,19 @@ TEST_F(SettingsWindowWin32, LinksGoToTheShellOwnedByTheWindow) {
     EXPECT_EQ(shell.requests[0].file, "mailto: tarvolin@example.com");
     EXPECT_EQ(shell.requests[1].file, "https://www.example.com/tarvolin");
     EXPECT_EQ(shell.requests[0].owner, &window->native().window());
+
+    // Both links show the same pointer, the program's own.
+    HCURSOR pointers[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        SendMessageW(window->hwnd(), WM_SETCURSOR,
+                     reinterpret_cast<WPARAM>(hwndOf(i == 0 ? "lbl_MAIL" : "lbl_WWW")),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        pointers[i] = GetCursor();
+    }
+    EXPECT_EQ(pointers[0], pointers[1]);
+    EXPECT_EQ(pointers[0],
+              LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_TARVO_LINK)));
+    EXPECT_NE(pointers[0], nullptr);
 }
 
 TEST_F(SettingsWindowWin32, AddAndRemoveAnExtensionInTheRealRegistry) {
