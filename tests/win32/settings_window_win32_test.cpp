@@ -143,6 +143,35 @@ TEST_F(SettingsWindowWin32, WithoutATargetRunNowTakesTheTop) {
     EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top, clientRectOf(hwndOf("Frame1")).top + px(1080));
 }
 
+// The window first appears in the middle of the screen in either layout, the taller one
+// included, which the window takes while it loads.
+TEST_F(SettingsWindowWin32, EitherLayoutFirstAppearsCentred) {
+    for (const char* checkEx : {"0", "6"}) {
+        SCOPED_TRACE(checkEx);
+        open(checkEx);
+        ASSERT_TRUE(IsWindowVisible(window->hwnd()));
+        EXPECT_EQ(clientHeight(), px((checkEx[0] == '6' ? 5555 : 4920) - 300 - 45));
+        RECT r{};
+        GetWindowRect(window->hwnd(), &r);
+        EXPECT_NEAR((r.left + r.right) / 2.0, GetSystemMetrics(SM_CXSCREEN) / 2.0, 1.0);
+        EXPECT_NEAR((r.top + r.bottom) / 2.0, GetSystemMetrics(SM_CYSCREEN) / 2.0, 1.0);
+        window.reset();
+    }
+}
+
+// Once the user sees the window, a change of its size leaves it where it stands.
+TEST_F(SettingsWindowWin32, AShownWindowKeepsItsPlaceWhenItGrows) {
+    open("0");
+    RECT before{};
+    GetWindowRect(window->hwnd(), &before);
+    window->native().window().setHeight(5555);
+    RECT after{};
+    GetWindowRect(window->hwnd(), &after);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(clientHeight(), px(5555 - 300 - 45));
+}
+
 TEST_F(SettingsWindowWin32, EnterPressesOkEscDoesNothingAndTheCloseBoxUnloads) {
     open("0");
     pressKey(hwndOf("List1"), VK_ESCAPE);

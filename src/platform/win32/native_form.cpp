@@ -121,14 +121,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     SetWindowTextW(hwnd, widen(spec_.caption).c_str());
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec_.font)), FALSE);
     window_.relayout(spec_.clientWidth, spec_.clientHeight);
-
-    // Centred on the screen.
-    RECT outer{};
-    GetWindowRect(hwnd, &outer);
-    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
-    SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    window_.centre();
     if (spec_.acceptsDrops) DragAcceptFiles(hwnd, TRUE);
     if (spec_.hasIcon) {
         HINSTANCE self = GetModuleHandleW(nullptr);
