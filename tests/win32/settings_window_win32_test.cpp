@@ -1,6 +1,6 @@
 // The settings window and the registry on the real Win32 platform: layout at 96 DPI, the
-// taller layout without a target, Enter, Esc and the close box, and adding and removing an
-// extension's verb in the real registry.
+// taller layout without a target, where the window first appears, Enter, Esc and the close
+// box, the links, and adding and removing an extension's verb in the real registry.
 #include "platform/win32/settings_window_win32.h"
 
 #include <gtest/gtest.h>
