@@ -7,7 +7,7 @@ started. Eleven images: 48, 32, 16 px at 16 colours (the standard VGA palette); 
 16 px at 256 colours; and the same four sizes at 32 bits with alpha. Every image is a BMP
 entry with its AND mask. Standard library only; the output is the same on every run.
 
-    python3 scripts/make_icon.py [output.ico]
+Usage: python3 scripts/make_icon.py [output.ico]
 """
 
 import math
@@ -197,6 +197,12 @@ def bmp_entry(rows, bpp):
 
 
 def main():
+    if sys.argv[1:] in (["-h"], ["--help"]):
+        print(__doc__.strip())
+        return
+    # An option is never taken for the output path.
+    if len(sys.argv) > 2 or (len(sys.argv) == 2 and sys.argv[1].startswith("-")):
+        sys.exit(__doc__.strip().splitlines()[-1])
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "src", "resources",
                                                                "tarvo.ico")

@@ -1,6 +1,6 @@
 // The settings window and the registry on the real Win32 platform: layout at 96 DPI, the
-// taller layout without a target, Enter, Esc and the close box, and adding and removing an
-// extension's verb in the real registry.
+// taller layout without a target, where the window first appears, Enter, Esc and the close
+// box, the links, and adding and removing an extension's verb in the real registry.
 #include "platform/win32/settings_window_win32.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "doubles/fake_services.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/registry_win32.h"
+#include "resources/resource_ids.h"
 #include "settings/associations.h"
 #include "settings/settings_layout.h"
 #include "win32/win32_test_support.h"
@@ -142,6 +143,35 @@ TEST_F(SettingsWindowWin32, WithoutATargetRunNowTakesTheTop) {
     EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top, clientRectOf(hwndOf("Frame1")).top + px(1080));
 }
 
+// The window first appears in the middle of the screen in either layout, the taller one
+// included, which the window takes while it loads.
+TEST_F(SettingsWindowWin32, EitherLayoutFirstAppearsCentred) {
+    for (const char* checkEx : {"0", "6"}) {
+        SCOPED_TRACE(checkEx);
+        open(checkEx);
+        ASSERT_TRUE(IsWindowVisible(window->hwnd()));
+        EXPECT_EQ(clientHeight(), px((checkEx[0] == '6' ? 5555 : 4920) - 300 - 45));
+        RECT r{};
+        GetWindowRect(window->hwnd(), &r);
+        EXPECT_NEAR((r.left + r.right) / 2.0, GetSystemMetrics(SM_CXSCREEN) / 2.0, 1.0);
+        EXPECT_NEAR((r.top + r.bottom) / 2.0, GetSystemMetrics(SM_CYSCREEN) / 2.0, 1.0);
+        window.reset();
+    }
+}
+
+// Once the user sees the window, a change of its size leaves it where it stands.
+TEST_F(SettingsWindowWin32, AShownWindowKeepsItsPlaceWhenItGrows) {
+    open("0");
+    RECT before{};
+    GetWindowRect(window->hwnd(), &before);
+    window->native().window().setHeight(5555);
+    RECT after{};
+    GetWindowRect(window->hwnd(), &after);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(clientHeight(), px(5555 - 300 - 45));
+}
+
 TEST_F(SettingsWindowWin32, EnterPressesOkEscDoesNothingAndTheCloseBoxUnloads) {
     open("0");
     pressKey(hwndOf("List1"), VK_ESCAPE);
@@ -165,6 +195,19 @@ TEST_F(SettingsWindowWin32, LinksGoToTheShellOwnedByTheWindow) {
     EXPECT_EQ(shell.requests[0].file, "mailto: tarvolin@example.com");
     EXPECT_EQ(shell.requests[1].file, "https://www.example.com/tarvolin");
     EXPECT_EQ(shell.requests[0].owner, &window->native().window());
+
+    // Both links show the same pointer, the program's own.
+    HCURSOR pointers[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        SendMessageW(window->hwnd(), WM_SETCURSOR,
+                     reinterpret_cast<WPARAM>(hwndOf(i == 0 ? "lbl_MAIL" : "lbl_WWW")),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        pointers[i] = GetCursor();
+    }
+    EXPECT_EQ(pointers[0], pointers[1]);
+    EXPECT_EQ(pointers[0],
+              LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_TARVO_LINK)));
+    EXPECT_NE(pointers[0], nullptr);
 }
 
 TEST_F(SettingsWindowWin32, AddAndRemoveAnExtensionInTheRealRegistry) {

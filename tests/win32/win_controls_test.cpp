@@ -166,7 +166,25 @@ TEST_F(WinControlsTest, StartStatesAndCaptionsComeFromTheTable) {
     EXPECT_EQ(hidden.caption(), "Caf\xC3\xA9 && more");
 }
 
-TEST_F(WinControlsTest, LinkLabelIsBlueUnderlinedWithAHandAndClicks) {
+// Whether the pixel of a cursor's image is black, white or left transparent by its mask.
+char cursorPixel(const ICONINFO& info, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, info.hbmMask);
+    const bool transparent = GetPixel(dc, x, y) != RGB(0, 0, 0);
+    COLORREF colour = RGB(0, 0, 0);
+    if (info.hbmColor) {
+        SelectObject(dc, info.hbmColor);
+        colour = GetPixel(dc, x, y);
+    } else {
+        colour = GetPixel(dc, x, y + 32);  // a monochrome cursor keeps its picture below the mask
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    if (transparent) return '.';
+    return colour == RGB(0, 0, 0) ? '#' : colour == RGB(255, 255, 255) ? '-' : '?';
+}
+
+TEST_F(WinControlsTest, LinkLabelIsBlueUnderlinedWithTheProgramsHandAndClicks) {
     HDC dc = CreateCompatibleDC(nullptr);
     SendMessageW(form.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                  reinterpret_cast<LPARAM>(hwndOf("lbl_WWW")));
@@ -181,7 +199,25 @@ TEST_F(WinControlsTest, LinkLabelIsBlueUnderlinedWithAHandAndClicks) {
     EXPECT_EQ(SendMessageW(form.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(hwndOf("lbl_WWW")),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    // The program's own pointing hand (linked into this test program too), not the system's:
+    // 32 x 32, hot spot on the black tip of the index finger, white inside it.
+    const HCURSOR cursor = GetCursor();
+    EXPECT_NE(cursor, LoadCursorW(nullptr, IDC_HAND));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 13u);
+    EXPECT_EQ(info.yHotspot, 4u);
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, 32);
+    EXPECT_EQ(mask.bmHeight, info.hbmColor ? 32 : 64);
+    EXPECT_EQ(cursorPixel(info, 13, 4), '#');
+    EXPECT_EQ(cursorPixel(info, 13, 3), '.');
+    EXPECT_EQ(cursorPixel(info, 13, 8), '-');
+    EXPECT_EQ(cursorPixel(info, 0, 31), '.');
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
 
     SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwndOf("lbl_WWW")), STN_CLICKED),
                  reinterpret_cast<LPARAM>(hwndOf("lbl_WWW")));

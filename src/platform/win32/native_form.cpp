@@ -12,6 +12,7 @@
 
 #include "platform/win32/dpi.h"
 #include "platform/win32/win_text.h"
+#include "resources/resource_ids.h"
 
 namespace tarvo::win {
 namespace {
@@ -93,6 +94,14 @@ void fitLabelToText(WinControl& c, int dpi) {
     c.setWidth((need.right * kTwipsPerInch + dpi - 1) / dpi);  // rounded up: not a pixel short
 }
 
+// The link labels' pointing hand from the program's resources; the system's hand for an
+// executable built without it. Cursors loaded from resources are shared: never destroyed.
+HCURSOR linkCursor() {
+    if (HCURSOR own = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_TARVO_LINK)))
+        return own;
+    return LoadCursorW(nullptr, IDC_HAND);
+}
+
 }  // namespace
 
 NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
@@ -112,20 +121,13 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     SetWindowTextW(hwnd, widen(spec_.caption).c_str());
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec_.font)), FALSE);
     window_.relayout(spec_.clientWidth, spec_.clientHeight);
-
-    // Centred on the screen.
-    RECT outer{};
-    GetWindowRect(hwnd, &outer);
-    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
-    SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    window_.centre();
     if (spec_.acceptsDrops) DragAcceptFiles(hwnd, TRUE);
     if (spec_.hasIcon) {
         HINSTANCE self = GetModuleHandleW(nullptr);
         // Shared icons belong to the system's cache: never destroyed here.
         auto small =
-            LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+            LoadImageW(self, MAKEINTRESOURCEW(IDI_TARVO), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                        GetSystemMetrics(SM_CYSMICON), LR_SHARED);
         SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
         SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
@@ -244,9 +246,9 @@ void NativeForm::createControl(const ControlSpec& layout, WORD id) {
 }
 
 HICON NativeForm::programIcon() {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                         LR_SHARED));
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARVO),
+                                         IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                         GetSystemMetrics(SM_CYICON), LR_SHARED));
 }
 
 void NativeForm::setImage(const std::string& name, HICON icon) {
@@ -372,7 +374,7 @@ INT_PTR NativeForm::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETCURSOR: {
             WinControl* c = byWindow(reinterpret_cast<HWND>(wp));
             if (!c || c->kind() != ControlKind::LinkLabel) return FALSE;
-            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            SetCursor(linkCursor());
             SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
             return TRUE;
         }

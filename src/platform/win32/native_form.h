@@ -62,7 +62,7 @@ class NativeForm {
 
     // Shows an icon in an image control (the settings window shows the program's icon).
     void setImage(const std::string& name, HICON icon);
-    // The program's icon (resource 1) at the system's large icon size; null when the
+    // The program's icon (IDI_TARVO) at the system's large icon size; null when the
     // executable has none.
     static HICON programIcon();
 

@@ -290,6 +290,7 @@ int WinWindow::left() const {
     return cache_.read(TwipsCache::Left, windowRect(hwnd()).left, metrics_.dpi);
 }
 void WinWindow::setLeft(int twips) {
+    keepCentred_ = false;
     const RECT r = windowRect(hwnd());
     const int x = cache_.write(TwipsCache::Left, twips, metrics_.dpi);
     SetWindowPos(hwnd(), nullptr, x, r.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
@@ -298,6 +299,7 @@ int WinWindow::top() const {
     return cache_.read(TwipsCache::Top, windowRect(hwnd()).top, metrics_.dpi);
 }
 void WinWindow::setTop(int twips) {
+    keepCentred_ = false;
     const RECT r = windowRect(hwnd());
     const int y = cache_.write(TwipsCache::Top, twips, metrics_.dpi);
     SetWindowPos(hwnd(), nullptr, r.left, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
@@ -326,14 +328,33 @@ void WinWindow::relayout(int widthTwips, int heightTwips) {
     setClientSize(w, h);
 }
 
+void WinWindow::centre() {
+    keepCentred_ = true;
+    const RECT r = windowRect(hwnd());
+    place(r.right - r.left, r.bottom - r.top);
+}
+
 // The real frame is what the window has now around its client area.
 void WinWindow::setClientSize(int widthPixels, int heightPixels) {
     const RECT outer = windowRect(hwnd());
     const RECT client = clientRect(hwnd());
     const int frameX = (outer.right - outer.left) - client.right;
     const int frameY = (outer.bottom - outer.top) - client.bottom;
-    SetWindowPos(hwnd(), nullptr, 0, 0, std::max(widthPixels, 0) + frameX,
-                 std::max(heightPixels, 0) + frameY, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    place(std::max(widthPixels, 0) + frameX, std::max(heightPixels, 0) + frameY);
+}
+
+// Gives the window its outer size; where it stands changes only while it is kept centred,
+// never under the eyes of the user.
+void WinWindow::place(int outerWidth, int outerHeight) {
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    int x = 0, y = 0;
+    if (keepCentred_) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
+    } else {
+        flags |= SWP_NOMOVE;
+    }
+    SetWindowPos(hwnd(), nullptr, x, y, outerWidth, outerHeight, flags);
 }
 
 std::string WinWindow::caption() const {
@@ -357,6 +378,7 @@ void WinWindow::setVisible(bool on) {
         ShowWindow(hwnd(), SW_HIDE);
         return;
     }
+    keepCentred_ = false;
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
     HWND focus = GetFocus();

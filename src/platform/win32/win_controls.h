@@ -184,15 +184,21 @@ class WinWindow final : public Window {
 
     // Sets the client area to the given twips (design frame excluded) after a DPI change.
     void relayout(int widthTwips, int heightTwips);
+    // Centres the window on the screen. Until the window is first shown or placed by left and
+    // top, changes of its size keep it centred: a form's load may make it taller or wider,
+    // and the user should first see it in the middle of the screen all the same.
+    void centre();
 
   private:
     HWND hwnd() const { return metrics_.form; }
     int frameWidthTwips() const { return 2 * metrics_.frameSide; }
     int frameHeightTwips() const { return metrics_.frameTop + metrics_.frameSide; }
     void setClientSize(int widthPixels, int heightPixels);
+    void place(int outerWidth, int outerHeight);
 
     const FormMetrics& metrics_;
     TwipsCache cache_;
+    bool keepCentred_ = false;
 };
 
 }  // namespace tarvo::win
