@@ -51,6 +51,8 @@ bool WinShell::execute(const ShellRequest& request) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // NOASYNC: the request is complete when the call returns, as the program ends right after.
+    // NO_UI: the plain ShellExecute call shows no error box of the shell's either; a request
+    // that fails is not reported.
     info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.hwnd = request.owner ? reinterpret_cast<HWND>(request.owner->nativeHandle()) : nullptr;
     info.lpVerb = request.verb ? verb.c_str() : nullptr;
