@@ -126,9 +126,15 @@ bool AssociationList::add(const std::string& ext) {
     std::string entry = ext;
     ProfileEdit file(settingsFile_);
     file.WriteProfileString(kAssociationSection, entryKey(items_.listCount()), entry);
-    if (!file.commit()) return fail();
+    if (!file.commit()) return listNotSaved();
     items_.addItem(entry);
     return true;
+}
+
+bool AssociationList::listNotSaved() {
+    host_.messageBox(owner_, kListNotSavedMessage + settingsFile_, kTitle, MsgButtons::Ok,
+                     MsgIcon::Exclamation);
+    return false;
 }
 
 bool AssociationList::remove(int k) {
@@ -139,7 +145,7 @@ bool AssociationList::remove(int k) {
     std::vector<std::string> rest;
     for (int i = 0; i < items_.listCount(); ++i)
         if (i != k) rest.push_back(items_.list(i));
-    if (!writeAssociationList(settingsFile_, rest)) return false;
+    if (!writeAssociationList(settingsFile_, rest)) return listNotSaved();
     items_.removeItem(k);
     return true;
 }

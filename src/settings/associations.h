@@ -18,6 +18,10 @@ inline constexpr char kAssociationSection[] = "ASSOCIATION";
 // The default an entry is read with; reading it back means there is no entry of that index.
 inline constexpr char kNoAssociation[] = "EMPTY!";
 inline constexpr char kAddFailedMessage[] = "Windows is not set to handle this file extension";
+// Shown when the list file refuses a write (a read-only Settings.ini, a full disk), followed
+// by the file's path; the list stays as the file holds it.
+inline constexpr char kListNotSavedMessage[] =
+    "The list of extensions could not be saved; it is unchanged.\n\n";
 
 // The command the verb runs: Tarvo.exe in programFolder, quoted, and the shell's placeholder
 // for the chosen file, unquoted, so the whole path arrives as the command line.
@@ -49,15 +53,20 @@ public:
     // Fills the list box from the file.
     void load();
     // Registers the verb for ext's file type and appends ext to the list box and the file.
-    // When the system has no file type for ext or refuses a write, shows the failure message
-    // and leaves the list and the file as they were. No duplicate check.
+    // When the system has no file type for ext or refuses the registry write, shows the
+    // failure message; when the file refuses the write, says so. Either way the list and the
+    // file stay as they were. No duplicate check.
     bool add(const std::string& ext);
     // Deletes the verb of entry k's file type where possible (silently), then takes the entry
     // out of the list box and rewrites the file from the remaining entries. When the file
-    // cannot be rewritten the entry stays listed, as it stays in the file. True when removed.
+    // cannot be rewritten the entry stays listed, as it stays in the file, and a message says
+    // so. True when removed.
     bool remove(int k);
 
 private:
+    // Tells the user that the list file refused a write; false.
+    bool listNotSaved();
+
     ListBox& items_;
     Registry& registry_;
     Host& host_;

@@ -85,7 +85,9 @@ void frmSettings::CMD_REMOVE_Click() {
     if (s_.host.messageBox(&c_.form, removeQuestion(ext), kTitle, MsgButtons::YesNo,
                            MsgIcon::Question) != MsgResult::Yes)
         return;
-    list_->remove(k);
+    // Not removed (the list file refused the rewrite, and the user has been told): the entry
+    // stays selected, so "Remove" stays ready for another try.
+    if (!list_->remove(k)) return;
     c_.CMD_REMOVE.setEnabled(false);
 
     if (c_.List1.listCount() != 0) return;

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "doubles/fake_registry.h"
+#include "doubles/refused_writes.h"
 #include "doubles/scoped_env.h"
 #include "doubles/settings_fakes.h"
 #include "platform/filesystem.h"
@@ -17,16 +18,6 @@ namespace {
 
 constexpr auto CR = RegistryRoot::ClassesRoot;
 constexpr auto UC = RegistryRoot::UserClasses;
-
-// Makes every atomic replace fail before the new file is put in place, as a read-only file
-// or folder would.
-struct RefusedWrites {
-    RefusedWrites() {
-        fs::setWriteStepHook(
-            [](fs::WriteStep step) { return step != fs::WriteStep::BeforeReplace; });
-    }
-    ~RefusedWrites() { fs::setWriteStepHook(nullptr); }
-};
 
 struct AssociationsTest : ::testing::Test {
     SettingsRig rig;
@@ -145,7 +136,11 @@ TEST_F(AssociationsTest, AddWithTheListFileRefusedShowsTheMessageAndKeepsTheList
     RefusedWrites refused;
 
     EXPECT_FALSE(list.add("txt"));
-    EXPECT_EQ(rig.host.messages.size(), 1u);
+    ASSERT_EQ(rig.host.messages.size(), 1u);
+    EXPECT_EQ(rig.host.messages[0].text,
+              std::string(kListNotSavedMessage) + rig.temp.file("Settings.ini"));
+    EXPECT_EQ(rig.host.messages[0].title, "Tarvolin");
+    EXPECT_EQ(rig.host.messages[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(items.items_, std::vector<std::string>{"log"});
     EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=log\r\n");
 }
@@ -212,6 +207,9 @@ TEST_F(AssociationsTest, RefusedRewriteLeavesTheFileAndTheEntry) {
     EXPECT_EQ(rig.settings(), before);
     EXPECT_EQ(items.items_, (std::vector<std::string>{"txt", "log"}));
     EXPECT_FALSE(rig.registry.exists(CR, "txtfile\\shell\\Tarvolin"));
+    ASSERT_EQ(rig.host.messages.size(), 1u);
+    EXPECT_EQ(rig.host.messages[0].text,
+              std::string(kListNotSavedMessage) + rig.temp.file("Settings.ini"));
 }
 
 // The user's own data folder, empty unless a test puts a list there.

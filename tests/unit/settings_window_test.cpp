@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "doubles/form1_rig.h"
+#include "doubles/refused_writes.h"
 #include "doubles/settings_fakes.h"
 
 namespace tarvo::test {
@@ -146,6 +147,34 @@ TEST(SettingsWindow, RemovingTheLastEntryOffersTheUninstaller) {
     EXPECT_EQ(rig.shell.requests[0].owner, &rig.ui.form);
     EXPECT_EQ(rig.host.ended, 1);
     EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n");
+}
+
+// A list file that refuses the rewrite: the user is told, the entry stays listed and selected
+// with "Remove" ready for another try, and the uninstaller is not offered.
+TEST(SettingsWindow, ARefusedRemovalKeepsTheEntryReadyAndOffersNoUninstall) {
+    SettingsRig rig;
+    rig.setSettings("[ASSOCIATION]\r\n0=txt\r\n");
+    rig.open("6");
+    rig.select(0);
+    rig.host.answers = {MsgResult::Yes, MsgResult::Yes};
+    {
+        RefusedWrites refused;
+        rig.window.CMD_REMOVE_Click();
+    }
+    ASSERT_EQ(rig.host.messages.size(), 2u);
+    EXPECT_EQ(rig.host.messages[1].text,
+              std::string(kListNotSavedMessage) + rig.temp.path() + "\\Settings.ini");
+    EXPECT_EQ(rig.host.messages[1].buttons, MsgButtons::Ok);
+    EXPECT_EQ(rig.listed(), std::vector<std::string>{"txt"});
+    EXPECT_EQ(rig.ui.List1.listIndex(), 0);
+    EXPECT_TRUE(rig.ui.CMD_REMOVE.enabled());
+    EXPECT_TRUE(rig.shell.requests.empty());
+    EXPECT_EQ(rig.host.ended, 0);
+
+    rig.host.answers = {MsgResult::Yes, MsgResult::No};
+    rig.window.CMD_REMOVE_Click();  // the file takes it now
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n");
+    EXPECT_EQ(rig.host.messages.back().text, kUninstallQuestion);
 }
 
 TEST(SettingsWindow, KeepingTheProgramTellsWhereTheSettingsAreOnlyWhenOpenedFromTheDialog) {
