@@ -4,7 +4,8 @@
 // stripping); CR and LF in a written value become blanks, in the caller's text. Section and
 // key names are compared without surrounding blanks and without regard to letter case. A
 // rewrite keeps every line it does not change; new files get CRLF line ends and no BOM. Files
-// are written as UTF-8; a file that is not valid UTF-8 is read in the legacy code page.
+// are written as UTF-8; a file that is not valid UTF-8 (written by an older version) is read
+// in the system's ANSI code page.
 // Every write replaces the file atomically under a cross-process lock.
 #pragma once
 

@@ -10,6 +10,7 @@
 #endif
 
 #include "common/utf8.h"
+#include "platform/legacy_text.h"
 #include "storage/text_encoding.h"
 
 namespace tarvo {
@@ -213,8 +214,8 @@ void ProfileDocument::load(std::string_view bytes, std::string* adoptable) {
         encoding_ = Encoding::Utf16Be;
         source_ = std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), true));
     } else if (!text::isWellFormedUtf8(bytes)) {
-        encoding_ = Encoding::Windows1252;
-        source_ = std::make_unique<std::string>(text::windows1252ToUtf8(bytes));
+        encoding_ = Encoding::Legacy;
+        source_ = std::make_unique<std::string>(legacyToUtf8(bytes));
     }
     if (source_ == nullptr) {
         source_ = adoptable != nullptr ? std::make_unique<std::string>(std::move(*adoptable))

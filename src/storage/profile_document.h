@@ -27,15 +27,16 @@ namespace tarvo {
 //   engine adds take the file's most frequent line end (CRLF on a tie and in a new file); a
 //   last line without a line end gets one when a line is added after it.
 // - Encodings: the text is UTF-8. A UTF-8 byte-order mark is kept. A UTF-16 file (by its
-//   byte-order mark) and a file that is not valid UTF-8 (read as Windows-1252, the legacy
-//   code page of older versions) are converted to UTF-8 when parsed, so a rewrite writes the
-//   whole file as UTF-8 without a byte-order mark. A malformed byte in a written name or value
-//   is taken as Windows-1252 too, so what the engine writes is always well-formed UTF-8.
+//   byte-order mark) and a file that is not valid UTF-8 (a legacy file of an older version,
+//   read in the system's ANSI code page: see legacyToUtf8) are converted to UTF-8 when parsed,
+//   so a rewrite writes the whole file as UTF-8 without a byte-order mark. A malformed byte in
+//   a written name or value is taken as Windows-1252 on every system (see repairUtf8), so what
+//   the engine writes is always well-formed UTF-8.
 // - A name that could not be read back from the file (a section name holding "]", a key name
 //   holding "=" or starting with "[" or ";", either holding a line break) is not written.
 class ProfileDocument {
   public:
-    enum class Encoding { Utf8, Utf8WithBom, Utf16Le, Utf16Be, Windows1252 };
+    enum class Encoding { Utf8, Utf8WithBom, Utf16Le, Utf16Be, Legacy };
 
     ProfileDocument();
     explicit ProfileDocument(std::string_view fileBytes);

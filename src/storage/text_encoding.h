@@ -1,5 +1,6 @@
-// Conversions of profile-file bytes into the engine's UTF-8: UTF-16 files and files written in
-// the legacy 8-bit code page by older versions of the program.
+// Conversions of profile-file bytes into the engine's UTF-8: UTF-16 files, Windows-1252 text
+// (what a legacy file of an older version is read as where the system has no ANSI code page)
+// and the repair of malformed bytes in text the program writes.
 #pragma once
 
 #include <string>
@@ -20,7 +21,11 @@ std::string windows1252ToUtf8(std::string_view bytes);
 bool isWellFormedUtf8(std::string_view bytes);
 
 // text with every byte that is not part of well-formed UTF-8 read as Windows-1252, so text
-// that reaches a file never turns the whole file into something that is not UTF-8.
+// that reaches a file never turns the whole file into something that is not UTF-8. Unlike a
+// legacy file this does not follow the system's code page: the program's own text is UTF-8
+// from the W functions, so a stray byte is no ANSI text to decode, only a byte to keep; one
+// byte as one character keeps it on every system alike, where a double-byte code page would
+// pair it with whatever follows.
 std::string repairUtf8(std::string_view text);
 
 }  // namespace tarvo::text
