@@ -143,6 +143,20 @@ TEST_F(SettingsWindowWin32, WithoutATargetRunNowTakesTheTop) {
     EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top, clientRectOf(hwndOf("Frame1")).top + px(1080));
 }
 
+// Tab walks the buttons and the list in the table's order, the frames and labels between them
+// left out, whatever order the frames were put in behind their children.
+TEST_F(SettingsWindowWin32, TabOrderFollowsTheTable) {
+    open("6");
+    const char* order[] = {"CMD_OK",     "CMD_RUN",  "List1",        "CMD_ADD",
+                           "CMD_REMOVE", "CMD_File", "CMD_ClearAll", "CMD_OK"};
+    for (const char* name : order) EnableWindow(hwndOf(name), TRUE);
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        SCOPED_TRACE(order[i]);
+        EXPECT_EQ(GetNextDlgTabItem(window->hwnd(), hwndOf(order[i]), FALSE),
+                  hwndOf(order[i + 1]));
+    }
+}
+
 // The window first appears in the middle of the screen in either layout, the taller one
 // included, which the window takes while it loads.
 TEST_F(SettingsWindowWin32, EitherLayoutFirstAppearsCentred) {
