@@ -3,6 +3,8 @@
 // line and in which folder, that the program ended, and what MRU.INI holds.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "driver.h"
 
 namespace e2e {
@@ -129,6 +131,52 @@ TEST_F(TarvoLaunch, CmdOptionRunsTargetThroughInterpreterThatStaysOpen) {
     EXPECT_EQ(_wcsicmp(processName(interpreter).c_str(), L"cmd.exe"), 0)
         << "the probe's parent is " << narrow(processName(interpreter)) << ", not a running cmd.exe";
     EXPECT_EQ(mru(), "[probe.exe]\r\n0=1\r\n1=-v \"a b\" c\r\n");
+}
+
+// A visible top-level window of the process for which found() holds, waiting for it.
+HWND waitForWindowOf(DWORD pid, const std::function<bool(HWND)>& found) {
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    do {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && IsWindowVisible(w) && found(w) && answers(w)) return w;
+        }
+        Sleep(25);
+    } while (std::chrono::steady_clock::now() < end);
+    return nullptr;
+}
+
+// Started without a file, "Run a File Now..." picks the probe in the real open-file dialog;
+// the settings window goes, the dialog comes for the pick, and Enter launches it.
+TEST_F(TarvoLaunch, RunAFileNowFromTheSettingsWindowLaunchesThePick) {
+    tarvo = Process::start(program.file(L"Tarvo.exe"), L"", elsewhere.path());
+    ASSERT_TRUE(tarvo);
+    HWND settings = waitForWindow(tarvo.pid(), 30s);
+    ASSERT_NE(settings, nullptr) << "no settings window appeared";
+    ASSERT_TRUE(bringToFront(settings));
+    pressWithAlt('N');
+
+    HWND picker = waitForWindowOf(
+        tarvo.pid(), [](HWND w) { return windowText(w) == L"Browse Files..."; });
+    ASSERT_NE(picker, nullptr) << "the open-file dialog did not appear";
+    SetDlgItemTextW(picker, 0x47C, probe.c_str());
+    PostMessageW(picker, WM_COMMAND, IDOK, 0);
+
+    HWND dialog = waitForWindowOf(
+        tarvo.pid(), [](HWND w) { return findChildByText(w, L"probe.exe:") != nullptr; });
+    ASSERT_NE(dialog, nullptr) << "the dialog did not come for the picked file";
+    EXPECT_FALSE(IsWindow(settings) && IsWindowVisible(settings)) << "the settings window stayed";
+    ASSERT_TRUE(bringToFront(dialog));
+    typeText(L"-n now");
+    pressKey(VK_RETURN);
+    expectEnded();
+
+    auto records = probeRecords(1);
+    ASSERT_EQ(records.size(), 1u) << "the picked file was not launched";
+    expectLaunched(records[0], L"-n now");
+    EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=-n now\r\n");
 }
 
 TEST_F(TarvoLaunch, EscClosesWithoutLaunchingOrWriting) {
