@@ -36,35 +36,35 @@ namespace tarvo {
 //   holding "=" or starting with "[" or ";", either holding a line break) is not written.
 class ProfileDocument {
   public:
-    enum class Encoding { Utf8, Utf8WithBom, Utf16Le, Utf16Be, Legacy };
+      enum class Encoding { Utf8, Utf8WithBom, Utf16Le, Utf16Be, Legacy };
 
-    ProfileDocument();
-    explicit ProfileDocument(std::string_view fileBytes);
-    ProfileDocument(ProfileDocument&&) noexcept;
-    ProfileDocument& operator=(ProfileDocument&&) noexcept;
-    ~ProfileDocument();
+      ProfileDocument();
+      explicit ProfileDocument(std::string_view fileBytes);
+      ProfileDocument(ProfileDocument&&) noexcept;
+      ProfileDocument& operator=(ProfileDocument&&) noexcept;
+      ~ProfileDocument();
 
-    // The value of key in section; valid until the document is next changed.
-    std::optional<std::string_view> read(std::string_view section, std::string_view key) const;
-    bool hasSection(std::string_view section) const;
+      // The value of key in section; valid until the document is next changed.
+      std::optional<std::string_view> read(std::string_view section, std::string_view key) const;
+      bool hasSection(std::string_view section) const;
 
-    // Sets key in section, creating either when missing. CR and LF in value are written as
-    // blanks. True when the content changed.
-    bool write(std::string_view section, std::string_view key, std::string_view value);
-    // Removes the section's header and lines up to the next section. True when it changed.
-    bool deleteSection(std::string_view section);
+      // Sets key in section, creating either when missing. CR and LF in value are written as
+      // blanks. True when the content changed.
+      bool write(std::string_view section, std::string_view key, std::string_view value);
+      // Removes the section's header and lines up to the next section. True when it changed.
+      bool deleteSection(std::string_view section);
 
-    // The file's bytes: untouched lines exactly as parsed.
-    std::string serialise() const;
-    Encoding sourceEncoding() const { return encoding_; }
+      // The file's bytes: untouched lines exactly as parsed.
+      std::string serialise() const;
+      Encoding sourceEncoding() const { return encoding_; }
 
-    // A name as the document compares it: blanks around it dropped, letter case folded.
-    static std::string foldName(std::string_view name);
-    // foldName into out (replacing its content), so that a loop can reuse one buffer.
-    static void foldNameInto(std::string_view name, std::string& out);
+      // A name as the document compares it: blanks around it dropped, letter case folded.
+      static std::string foldName(std::string_view name);
+      // foldName into out (replacing its content), so that a loop can reuse one buffer.
+      static void foldNameInto(std::string_view name, std::string& out);
 
-    // The document of a file whose bytes the caller no longer needs: no copy of a UTF-8 file.
-    static ProfileDocument fromBytes(std::string&& fileBytes);
+      // The document of a file whose bytes the caller no longer needs: no copy of a UTF-8 file.
+      static ProfileDocument fromBytes(std::string&& fileBytes);
 
   private:
     enum class Eol : unsigned char { None, CrLf, Lf, Cr };

@@ -158,8 +158,8 @@ TEST_F(TarvoLaunch, RunAFileNowFromTheSettingsWindowLaunchesThePick) {
     ASSERT_TRUE(bringToFront(settings));
     pressWithAlt('N');
 
-    HWND picker = waitForWindowOf(
-        tarvo.pid(), [](HWND w) { return windowText(w) == L"Browse Files..."; });
+    HWND picker =
+        waitForWindowOf(tarvo.pid(), [](HWND w) { return windowText(w) == L"Browse Files..."; });
     ASSERT_NE(picker, nullptr) << "the open-file dialog did not appear";
     SetDlgItemTextW(picker, 0x47C, probe.c_str());
     PostMessageW(picker, WM_COMMAND, IDOK, 0);

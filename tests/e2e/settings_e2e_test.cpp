@@ -85,8 +85,8 @@ std::optional<DWORD> regQuery(const std::wstring& key) {
     wchar_t system[MAX_PATH];
     const UINT n = GetSystemDirectoryW(system, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return std::nullopt;
-    Process reg = Process::start(std::wstring(system) + L"\\reg.exe",
-                                 L"query \"HKCR\\" + key + L"\"", L"");
+    Process reg =
+        Process::start(std::wstring(system) + L"\\reg.exe", L"query \"HKCR\\" + key + L"\"", L"");
     if (!reg) return std::nullopt;
     auto code = reg.waitExit(30s);
     if (!code) reg.terminate();
@@ -451,8 +451,8 @@ TEST_F(SettingsE2E, TheWindowShowsTheProgramsIcon) {
     ASSERT_NE(file, nullptr);
     RECT r{};
     GetClientRect(image, &r);
-    auto own = static_cast<HICON>(
-        LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, r.right, r.bottom, 0));
+    auto own =
+        static_cast<HICON>(LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, r.right, r.bottom, 0));
     ASSERT_NE(own, nullptr);
     Sleep(300);  // drawn
     if (const auto distance = iconDistance(image, own)) {

@@ -172,7 +172,6 @@ TEST(BadInput, AReadOnlyHistoryFileKeepsItsContentAndTheLaunchStillHappens) {
     EXPECT_EQ(*rig.shell.requests[0].parameters, "new");
 }
 
-
 TEST(BadInput, AReadOnlyOrMissingProgramFolderSendsTheDataToTheUsersFolder) {
     TempFolder home;
     ScopedEnv xdg("XDG_DATA_HOME", home.path());

@@ -45,10 +45,21 @@ class Generator {
     // Names that meet each other: case, blanks, non-ASCII letters with case, one that cannot
     // be stored.
     std::string sectionName() {
-        static const char* const kNames[] = {"a",  "A",      " a\t", "b",           "B ",
-                                             "c",  "tool.exe", "TOOL.EXE", "\xC3\x89t\xC3\xA9",
-                                             "\xC3\xA9T\xC3\x89", "", "x]y", "\xD0\x96",
-                                             "setup[1].exe", "a]b]"};
+        static const char* const kNames[] = {"a",
+                                             "A",
+                                             " a\t",
+                                             "b",
+                                             "B ",
+                                             "c",
+                                             "tool.exe",
+                                             "TOOL.EXE",
+                                             "\xC3\x89t\xC3\xA9",
+                                             "\xC3\xA9T\xC3\x89",
+                                             "",
+                                             "x]y",
+                                             "\xD0\x96",
+                                             "setup[1].exe",
+                                             "a]b]"};
         return pick(kNames);
     }
     std::string keyName() {

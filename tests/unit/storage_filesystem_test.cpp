@@ -23,7 +23,6 @@ using testing::readBytes;
 using testing::TempFolder;
 using testing::writeBytes;
 
-
 TEST(FileLayer, ReplaceWritesReadsAndKeepsPermissions) {
     TempFolder dir;
     const std::string file = dir.path() + "\\data.ini";  // a backslash reads as a slash
@@ -71,9 +70,10 @@ TEST(FileLayer, AWriteRemovesTheTemporariesOfEndedWritersOnly) {
 
     TempFolder dir;
     for (const std::string& name :
-         {"data.ini.tmp" + ended + "-3", "data.ini.tmp" + ended + "-41", "data.ini.tmp" + running + "-1",
-          "data.ini.tmp" + self + "-999999", "data.ini.tmp" + ended, "data.ini.tmp" + ended + "-3x",
-          "data.ini.tmp-" + ended + "-3", "other.ini.tmp" + ended + "-3"})
+         {"data.ini.tmp" + ended + "-3", "data.ini.tmp" + ended + "-41",
+          "data.ini.tmp" + running + "-1", "data.ini.tmp" + self + "-999999",
+          "data.ini.tmp" + ended, "data.ini.tmp" + ended + "-3x", "data.ini.tmp-" + ended + "-3",
+          "other.ini.tmp" + ended + "-3"})
         writeBytes(dir.file(name), "half");
     ASSERT_EQ(fs::replaceFile(dir.file("data.ini"), "new"), fs::Result::Ok);
 

@@ -152,8 +152,7 @@ TEST_F(SettingsWindowWin32, TabOrderFollowsTheTable) {
     for (const char* name : order) EnableWindow(hwndOf(name), TRUE);
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         SCOPED_TRACE(order[i]);
-        EXPECT_EQ(GetNextDlgTabItem(window->hwnd(), hwndOf(order[i]), FALSE),
-                  hwndOf(order[i + 1]));
+        EXPECT_EQ(GetNextDlgTabItem(window->hwnd(), hwndOf(order[i]), FALSE), hwndOf(order[i + 1]));
     }
 }
 

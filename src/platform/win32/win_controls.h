@@ -189,7 +189,7 @@ class WinWindow final : public Window {
     // and the user should first see it in the middle of the screen all the same.
     void centre();
 
-  private:
+private:
     HWND hwnd() const { return metrics_.form; }
     int frameWidthTwips() const { return 2 * metrics_.frameSide; }
     int frameHeightTwips() const { return metrics_.frameTop + metrics_.frameSide; }

@@ -111,8 +111,8 @@ void removeLeftTemporaries(const std::wstring& path) {
     const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
     const std::wstring base = slash == std::wstring::npos ? path : path.substr(slash + 1);
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileExW((folder + L"\\" + base + L".tmp*").c_str(),
-                                       FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    HANDLE search = ::FindFirstFileExW((folder + L"\\" + base + L".tmp*").c_str(), FindExInfoBasic,
+                                       &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return;
     const DWORD self = ::GetCurrentProcessId();
     do {
