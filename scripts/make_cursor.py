@@ -9,12 +9,11 @@ the tip of the index finger. Standard library only; the output is the same on ev
 Usage: python3 scripts/make_cursor.py [output.cur]
 """
 
-import os
 import struct
 import sys
 
 sys.dont_write_bytecode = True  # importing the icon script leaves no cache beside it
-from make_icon import bmp_entry  # noqa: E402
+from make_icon import bmp_entry, output_path  # noqa: E402
 
 HOT_SPOT = (13, 4)
 
@@ -68,15 +67,9 @@ def rows():
 
 
 def main():
-    if sys.argv[1:] in (["-h"], ["--help"]):
-        print(__doc__.strip())
+    out = output_path(__doc__, "link.cur")
+    if out is None:
         return
-    # An option is never taken for the output path.
-    if len(sys.argv) > 2 or (len(sys.argv) == 2 and sys.argv[1].startswith("-")):
-        sys.exit(__doc__.strip().splitlines()[-1])
-    here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "src", "resources",
-                                                               "link.cur")
     image = bmp_entry(rows(), 4)
     # A cursor's directory entry holds the hot spot where an icon's holds planes and depth.
     directory = struct.pack("<HHH", 0, 2, 1)

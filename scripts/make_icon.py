@@ -196,16 +196,24 @@ def bmp_entry(rows, bpp):
     return header + colours + xor + mask
 
 
-def main():
+def output_path(usage, default_name):
+    """The file to write: the one argument, or src/resources/<default_name>. Prints the usage
+    and returns None for -h/--help; an option is never taken for the output path."""
     if sys.argv[1:] in (["-h"], ["--help"]):
-        print(__doc__.strip())
-        return
-    # An option is never taken for the output path.
+        print(usage.strip())
+        return None
     if len(sys.argv) > 2 or (len(sys.argv) == 2 and sys.argv[1].startswith("-")):
-        sys.exit(__doc__.strip().splitlines()[-1])
+        sys.exit(usage.strip().splitlines()[-1])
+    if len(sys.argv) > 1:
+        return sys.argv[1]
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "src", "resources",
-                                                               "tarvo.ico")
+    return os.path.join(here, "..", "src", "resources", default_name)
+
+
+def main():
+    out = output_path(__doc__, "tarvo.ico")
+    if out is None:
+        return
     plan = [(48, 4), (32, 4), (16, 4),
             (48, 8), (32, 8), (24, 8), (16, 8),
             (48, 32), (32, 32), (24, 32), (16, 32)]
