@@ -128,12 +128,23 @@ class WhenShown {
 TEST(HostTest, InputBoxReturnsTheTypedTextOrEmptyOnCancel) {
     win::WinHost host({});
     {
-        WhenShown typing(L"Tarvolin", [](HWND box) {
+        RECT placed{};
+        WhenShown typing(L"Tarvolin", [&placed](HWND box) {
+            GetWindowRect(box, &placed);
             HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
             SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L".txt"));
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         });
         EXPECT_EQ(host.inputBox(nullptr, "Extension:", "Tarvolin", "x"), ".txt");
+        // The input box's own place: centred across the screen, a third of the way down.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& area = monitor.rcWork;
+        const int w = placed.right - placed.left, h = placed.bottom - placed.top;
+        EXPECT_GT(w, 0);
+        EXPECT_NEAR(placed.left, area.left + (area.right - area.left - w) / 2, 1);
+        EXPECT_NEAR(placed.top, area.top + (area.bottom - area.top - h) / 3, 1);
     }
     {
         WhenShown cancelling(L"Tarvolin", [](HWND box) {

@@ -69,6 +69,24 @@ struct InputBoxState {
     std::wstring text;
 };
 
+// Where an input box opens unless told otherwise: centred across the screen, a third of the
+// way down, on the monitor of its owner (the primary one without an owner).
+void placeAtInputBoxPosition(HWND box) {
+    HWND owner = GetWindow(box, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(owner ? owner : box, MONITOR_DEFAULTTOPRIMARY),
+                         &monitor))
+        return;
+    const RECT& area = monitor.rcWork;
+    RECT r{};
+    GetWindowRect(box, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    SetWindowPos(box, nullptr, area.left + (area.right - area.left - w) / 2,
+                 area.top + (area.bottom - area.top - h) / 3, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK inputBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG: {
@@ -79,6 +97,7 @@ INT_PTR CALLBACK inputBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             HWND edit = GetDlgItem(hwnd, kEditId);
             SendMessageW(edit, EM_SETSEL, 0, -1);
             SetFocus(edit);
+            placeAtInputBoxPosition(hwnd);
             return FALSE;  // the focus is set
         }
         case WM_COMMAND:
@@ -169,7 +188,7 @@ std::string WinHost::inputBox(const Window* owner, const std::string& prompt,
     // The classic input box: the prompt on the left, OK and Cancel on the right, the edit
     // field across the bottom (dialog units).
     TemplateWriter t;
-    t.header(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER, 240, 78,
+    t.header(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 240, 78,
              widen(title), 4);
     t.item(SS_LEFT, 7, 7, 170, 44, kPromptId, kStaticAtom, L"");
     t.item(BS_DEFPUSHBUTTON | WS_TABSTOP, 183, 7, 50, 14, IDOK, kButtonAtom, L"OK");
