@@ -68,6 +68,22 @@ TEST(RegistryWin32, DefaultValuesAndDeletionInBothRoots) {
               win::widen(value));
 }
 
+// A file type named by an expandable value reads as the system expands it; a value that is
+// not text names no file type.
+TEST(RegistryWin32, ExpandableDefaultValuesAreExpandedOthersAreNone) {
+    ScratchType type;
+    win::Win32Registry registry;
+    SetEnvironmentVariableW(L"TARVO_TEST_KIND", L"Text");
+    const std::wstring expandable = L"%TARVO_TEST_KIND%.File";
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".tarvotest", nullptr, REG_EXPAND_SZ, expandable.c_str(),
+                    static_cast<DWORD>((expandable.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(registry.readDefault(RegistryRoot::ClassesRoot, ".tarvotest"), "Text.File");
+    const DWORD number = 7;
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".tarvotest", nullptr, REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(registry.readDefault(RegistryRoot::ClassesRoot, ".tarvotest"), std::nullopt);
+    SetEnvironmentVariableW(L"TARVO_TEST_KIND", nullptr);
+}
+
 class SettingsWindowWin32 : public ::testing::Test {
 protected:
     void SetUp() override { host.folder = temp.path(); }

@@ -18,6 +18,22 @@ std::pair<HKEY, std::wstring> locate(RegistryRoot root, const std::string& key) 
     return {HKEY_CLASSES_ROOT, widen(key)};
 }
 
+// An expandable value as a reader of the classes root sees it: environment references
+// replaced (a reference to an unset variable stays as written).
+std::wstring expanded(const std::wstring& text) {
+    std::wstring out(text.size() + 1, L'\0');
+    for (;;) {
+        const DWORD n = ExpandEnvironmentStringsW(text.c_str(), out.data(),
+                                                  static_cast<DWORD>(out.size()));
+        if (n == 0) return text;
+        if (n <= out.size()) {
+            out.resize(n - 1);  // without the terminating zero
+            return out;
+        }
+        out.assign(n, L'\0');
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const std::string& key) {
@@ -44,6 +60,7 @@ std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const s
             data.resize(bytes / sizeof(wchar_t));
             while (!data.empty() && data.back() == L'\0') data.pop_back();
             if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+            if (type == REG_EXPAND_SZ) data = expanded(data);
             return narrow(data);
         }
         size = bytes;
