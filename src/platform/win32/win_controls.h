@@ -34,20 +34,20 @@ struct FormMetrics {
 
 // Remembered twips per geometry value (left, top, width, height) and the pixels they became.
 class TwipsCache {
-  public:
+public:
     enum Axis { Left, Top, Width, Height };
     int read(Axis axis, int currentPixels, int dpi) const;
     // Records the twips and returns the pixels they convert to.
     int write(Axis axis, int twips, int dpi);
 
-  private:
+private:
     std::array<int, 4> twips_{};
     std::array<int, 4> pixels_{};
     std::array<bool, 4> set_{};
 };
 
 class WinControl : public virtual Control {
-  public:
+public:
     WinControl(const FormMetrics& metrics, HWND hwnd, const ControlSpec& layout, WinControl* frame);
     ~WinControl() override = default;
     WinControl(const WinControl&) = delete;
@@ -83,12 +83,12 @@ class WinControl : public virtual Control {
     Snapshot snapshot() const { return {left(), top(), width(), height()}; }
     void relayout(const Snapshot& s);
 
-  protected:
+protected:
     // The height to give SetWindowPos for a visible height (a combo box adds its list).
     virtual int windowHeightFor(int pixels) const { return pixels; }
     const FormMetrics& metrics_;
 
-  private:
+private:
     RECT rectInContainer() const;  // pixels, relative to the frame or the form's client area
     int currentPixels(TwipsCache::Axis axis) const;
     int read(TwipsCache::Axis axis) const;
@@ -105,15 +105,16 @@ class WinControl : public virtual Control {
 };
 
 class WinCheckBox final : public WinControl, public CheckBox {
-  public:
+public:
     using WinControl::WinControl;
     int value() const override;
     void setValue(int value) override;
 };
 
 class WinComboBox final : public WinControl, public ComboBox {
-  public:
-    WinComboBox(const FormMetrics& metrics, HWND hwnd, const ControlSpec& layout, WinControl* frame);
+public:
+    WinComboBox(const FormMetrics& metrics, HWND hwnd, const ControlSpec& layout,
+                WinControl* frame);
     HWND edit() const { return edit_; }
     bool owns(HWND hwnd) const override { return hwnd == this->hwnd() || hwnd == edit_; }
 
@@ -134,17 +135,17 @@ class WinComboBox final : public WinControl, public ComboBox {
     // Pixels of the drop-down list below the edit field.
     static constexpr int kListRows = 12;
 
-  protected:
+protected:
     int windowHeightFor(int pixels) const override;
 
-  private:
+private:
     // The selection in UTF-16 units (start <= end).
     void editSelection(DWORD& start, DWORD& end) const;
     HWND edit_ = nullptr;
 };
 
 class WinListBox final : public WinControl, public ListBox {
-  public:
+public:
     using WinControl::WinControl;
     int listCount() const override;
     std::string list(int index) const override;
@@ -157,7 +158,7 @@ class WinListBox final : public WinControl, public ListBox {
 // The form's own window. Left and top are the outer window's on the screen; width and height
 // are the client size plus the design frame (see the top of this file).
 class WinWindow final : public Window {
-  public:
+public:
     explicit WinWindow(const FormMetrics& metrics) : metrics_(metrics) {}
 
     int left() const override;
