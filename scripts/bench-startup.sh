@@ -9,14 +9,10 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 runs=${1:-15}
 
-need=()
-for p in cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth; do
-    dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q && apt-get install -y -q --no-install-recommends "${need[@]}" || exit 1
-fi
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth ||
+    exit 1
 
 echo "== building (Release)"
 cmake -S . -B build/bench -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \

@@ -10,15 +10,9 @@ root=$(pwd)
 build=build/proof-bench
 win=build/proof-win64
 
-need=()
-for p in cmake make g++ libbenchmark-dev g++-mingw-w64-x86-64-posix wine wine64; do
-    dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake make g++ libbenchmark-dev g++-mingw-w64-x86-64-posix wine wine64
 
 echo "== machine"
 echo "nproc: $(nproc)"

@@ -18,11 +18,9 @@ command -v clang++ >/dev/null 2>&1 || need+=(clang)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
     need+=(libclang-rt-14-dev)
 command -v cmake >/dev/null 2>&1 || need+=(cmake make)
-if [ ${#need[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing "${need[@]}"
 
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON \
     -DTARVO_TESTS=OFF >/dev/null

@@ -10,17 +10,10 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 target=$(realpath "${1:-docs/sample/hello.bat}") || exit 1
 
-need=()
-for p in cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth xdotool \
-         imagemagick; do
-    dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    echo "== installing ${need[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q || exit 1
-    apt-get install -y -q --no-install-recommends "${need[@]}" || exit 1
-fi
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth \
+    xdotool imagemagick || exit 1
 
 echo "== building Tarvo.exe"
 cmake -S . -B build/run -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \

@@ -6,13 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/proof-bench
-for p in cmake make g++ libbenchmark-dev; do
-    dpkg -s "$p" >/dev/null 2>&1 && continue
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq --no-install-recommends cmake make g++ libbenchmark-dev >/dev/null
-    break
-done
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake make g++ libbenchmark-dev
 # GCC 12 reports false -Wrestrict warnings on std::string concatenation at -O2 (GCC PR 105329).
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARVO_BENCHMARKS=ON -DTARVO_TESTS=OFF \
     -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null

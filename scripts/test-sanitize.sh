@@ -5,20 +5,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/sanitize
 
-need=()
-for p in cmake make libgtest-dev; do
-    dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
-done
+need=(cmake make libgtest-dev)
 if ! command -v clang++ >/dev/null 2>&1; then
     command -v g++ >/dev/null 2>&1 || need+=(clang libclang-rt-14-dev)
 elif ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a >/dev/null 2>&1; then
     need+=(libclang-rt-14-dev)
 fi
-if [ ${#need[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing "${need[@]}"
 cxx=g++
 command -v clang++ >/dev/null 2>&1 && cxx=clang++
 

@@ -5,17 +5,10 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-need=()
-for p in cmake g++ make libgtest-dev \
-         g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth; do
-    dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    echo "== installing ${need[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q || exit 1
-    apt-get install -y -q --no-install-recommends "${need[@]}" || exit 1
-fi
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake g++ make libgtest-dev \
+    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth || exit 1
 
 jobs=$(nproc)
 logs=$(mktemp -d)
