@@ -367,4 +367,16 @@ std::vector<ProbeRecord> parseProbeLog(const std::string& log) {
     return records;
 }
 
+std::vector<ProbeRecord> waitForProbeRecords(const std::wstring& logPath, size_t atLeast,
+                                             std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    std::vector<ProbeRecord> records;
+    do {
+        if (auto log = readFile(logPath)) records = parseProbeLog(*log);
+        if (records.size() >= atLeast) break;
+        Sleep(50);
+    } while (std::chrono::steady_clock::now() < end);
+    return records;
+}
+
 }  // namespace e2e

@@ -106,5 +106,9 @@ struct ProbeRecord {
     DWORD pid = 0, ppid = 0;
 };
 std::vector<ProbeRecord> parseProbeLog(const std::string& log);
+// The records of the probe's log at logPath once it holds at least atLeast of them, or what it
+// holds when the time is up.
+std::vector<ProbeRecord> waitForProbeRecords(const std::wstring& logPath, size_t atLeast,
+                                             std::chrono::milliseconds limit = 20s);
 
 }  // namespace e2e

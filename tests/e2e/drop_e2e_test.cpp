@@ -103,11 +103,7 @@ TEST_F(DropE2E, DroppedPathsJoinTheTypedTextBareAndReachTheTarget) {
     pressKey(VK_RETURN);
     EXPECT_TRUE(tarvo.waitExit(15s).has_value()) << "Tarvo.exe did not end after Enter";
 
-    std::vector<ProbeRecord> records;
-    for (int i = 0; i < 400 && records.empty(); ++i) {
-        if (auto log = readFile(probeFolder.file(L"probe.log"))) records = parseProbeLog(*log);
-        Sleep(50);
-    }
+    const auto records = waitForProbeRecords(probeFolder.file(L"probe.log"), 1);
     ASSERT_EQ(records.size(), 1u) << "the probe was not launched once";
     EXPECT_EQ(records[0].args, narrow(all));  // no quotes around the dropped paths
     EXPECT_EQ(records[0].cmdline, narrow(L"\"" + probe + L"\" " + all));

@@ -47,14 +47,7 @@ protected:
     }
 
     std::vector<ProbeRecord> probeRecords(size_t atLeast) {
-        auto end = std::chrono::steady_clock::now() + 20s;
-        std::vector<ProbeRecord> records;
-        do {
-            if (auto log = readFile(probeFolder.file(L"probe.log"))) records = parseProbeLog(*log);
-            if (records.size() >= atLeast) break;
-            Sleep(50);
-        } while (std::chrono::steady_clock::now() < end);
-        return records;
+        return waitForProbeRecords(probeFolder.file(L"probe.log"), atLeast);
     }
 
     // Checks one launch of the probe: started by its quoted path with exactly the typed

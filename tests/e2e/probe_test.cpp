@@ -17,14 +17,7 @@ protected:
     }
 
     std::vector<ProbeRecord> waitForRecords(size_t count) {
-        auto end = std::chrono::steady_clock::now() + 15s;
-        std::vector<ProbeRecord> records;
-        do {
-            if (auto log = readFile(folder.file(L"probe.log"))) records = parseProbeLog(*log);
-            if (records.size() >= count) break;
-            Sleep(50);
-        } while (std::chrono::steady_clock::now() < end);
-        return records;
+        return waitForProbeRecords(folder.file(L"probe.log"), count, 15s);
     }
 
     TempFolder folder{L"Probe Dir \u00e9"};
