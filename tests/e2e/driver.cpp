@@ -145,6 +145,21 @@ HWND waitForWindow(DWORD pid, std::chrono::milliseconds limit) {
     return nullptr;
 }
 
+HWND waitForWindowOf(DWORD pid, const std::function<bool(HWND)>& found,
+                     std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    do {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && IsWindowVisible(w) && found(w) && answers(w)) return w;
+        }
+        Sleep(25);
+    } while (std::chrono::steady_clock::now() < end);
+    return nullptr;
+}
+
 bool answers(HWND window, std::chrono::milliseconds limit) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,

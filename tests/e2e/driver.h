@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ private:
 
 // The first visible top-level window of the process that answers messages, waiting for it.
 HWND waitForWindow(DWORD pid, std::chrono::milliseconds limit);
+// A visible top-level window of the process (owned or not) for which found() holds and that
+// answers messages, waiting for it.
+HWND waitForWindowOf(DWORD pid, const std::function<bool(HWND)>& found,
+                     std::chrono::milliseconds limit = 20s);
 // True once the window's thread answers a WM_NULL: it is in its message loop.
 bool answers(HWND window, std::chrono::milliseconds limit = 1000ms);
 // The window with the keyboard focus in that window's thread (null if none).

@@ -3,8 +3,6 @@
 // line and in which folder, that the program ended, and what MRU.INI holds.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "driver.h"
 
 namespace e2e {
@@ -124,21 +122,6 @@ TEST_F(TarvoLaunch, CmdOptionRunsTargetThroughInterpreterThatStaysOpen) {
     EXPECT_EQ(_wcsicmp(processName(interpreter).c_str(), L"cmd.exe"), 0)
         << "the probe's parent is " << narrow(processName(interpreter)) << ", not a running cmd.exe";
     EXPECT_EQ(mru(), "[probe.exe]\r\n0=1\r\n1=-v \"a b\" c\r\n");
-}
-
-// A visible top-level window of the process for which found() holds, waiting for it.
-HWND waitForWindowOf(DWORD pid, const std::function<bool(HWND)>& found) {
-    const auto end = std::chrono::steady_clock::now() + 20s;
-    do {
-        HWND w = nullptr;
-        while ((w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == pid && IsWindowVisible(w) && found(w) && answers(w)) return w;
-        }
-        Sleep(25);
-    } while (std::chrono::steady_clock::now() < end);
-    return nullptr;
 }
 
 // Started without a file, "Run a File Now..." picks the probe in the real open-file dialog;

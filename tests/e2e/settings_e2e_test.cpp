@@ -42,15 +42,8 @@ std::vector<HWND> visibleWindows(DWORD pid) {
 
 // A visible top-level window of the process holding a child with this text (a dialog box by
 // its prompt), once it answers messages.
-HWND waitForWindowWith(DWORD pid, const std::wstring& childText,
-                       std::chrono::milliseconds limit = 20s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    do {
-        for (HWND w : visibleWindows(pid))
-            if (findChildByText(w, childText) && answers(w)) return w;
-        Sleep(25);
-    } while (std::chrono::steady_clock::now() < end);
-    return nullptr;
+HWND waitForWindowWith(DWORD pid, const std::wstring& childText) {
+    return waitForWindowOf(pid, [&](HWND w) { return findChildByText(w, childText) != nullptr; });
 }
 
 RECT clientRectOf(HWND child) {
