@@ -22,6 +22,21 @@ constexpr unsigned kFolderOptions = 0x50;  // edit box, new resizable style
 // History keys are named with one blank in front; the profile layer drops it.
 std::string historyKey(int i) { return " " + std::to_string(i); }
 
+// The record's history, entry 1 first, up to the first empty entry; from a snapshot when the
+// dialog loads, from the locked edit when OK writes. An OK works from what the file holds at
+// that moment, so a record another running copy wrote since this dialog opened moves down
+// instead of being written over.
+template <typename Profile>
+std::array<std::string, kHistorySize> historyIn(const Profile& file, const std::string& section) {
+    std::array<std::string, kHistorySize> history;
+    for (int i = 1; i <= kHistorySize; ++i) {
+        auto& entry = history[static_cast<std::size_t>(i - 1)];
+        entry = file.ReadProfileString(section, historyKey(i), "");
+        if (entry.empty()) break;
+    }
+    return history;
+}
+
 // The stored check state as the check box takes it: "1" sets it, anything else (a hand-edited
 // file may hold any text) leaves it clear.
 int checkValueOf(const std::string& stored) {
@@ -51,26 +66,11 @@ void Form1::LoadTarget() {
     CheckEx = history.ReadProfileString(FILEName, "0", "5");
     if (CheckEx == "5") return;
     c_.Check1.setValue(checkValueOf(CheckEx));
-    for (int i = 1; i <= kHistorySize; ++i) {
-        auto& entry = History_[static_cast<std::size_t>(i - 1)];
-        entry = history.ReadProfileString(FILEName, historyKey(i), "");
+    History_ = historyIn(history, FILEName);
+    for (const auto& entry : History_) {
         if (entry.empty()) break;
         c_.cmbArg.addItem(entry);
     }
-}
-
-// The record's history as the file holds it now, read the way LoadTarget reads it. An OK
-// works from this rather than from what was loaded, so a record another running copy wrote
-// since this dialog opened moves down instead of being written over.
-static std::array<std::string, kHistorySize> historyIn(const ProfileEdit& edit,
-                                                       const std::string& section) {
-    std::array<std::string, kHistorySize> history;
-    for (int i = 1; i <= kHistorySize; ++i) {
-        auto& entry = history[static_cast<std::size_t>(i - 1)];
-        entry = edit.ReadProfileString(section, historyKey(i), "");
-        if (entry.empty()) break;
-    }
-    return history;
 }
 
 // Move-to-front: the text becomes entry 1 and older entries move down one place until the
