@@ -10,10 +10,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "platform/filesystem.h"
+#include "platform/temporary_name.h"
 
 namespace tarvo::fs {
 namespace {
@@ -55,22 +55,7 @@ Result fromErrno(int error) {
 // A name beside path that no other writer uses: process id plus a per-process counter.
 std::string temporaryName(const std::string& path) {
     static std::atomic<unsigned> counter{0};
-    return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-}
-
-// The process id in a temporary name made by temporaryName for the file called base:
-// "<base>.tmp<pid>-<counter>", digits only; 0 for any other name.
-pid_t writerOf(const char* entry, const std::string& base) {
-    const std::size_t prefix = base.size() + 4;
-    if (std::strncmp(entry, base.c_str(), base.size()) != 0 ||
-        std::strncmp(entry + base.size(), ".tmp", 4) != 0)
-        return 0;
-    const char* p = entry + prefix;
-    long long pid = 0;
-    while (*p >= '0' && *p <= '9' && pid < 0x7fffffff) pid = pid * 10 + (*p++ - '0');
-    if (p == entry + prefix || *p++ != '-' || *p == '\0') return 0;
-    while (*p >= '0' && *p <= '9') ++p;
-    return *p == '\0' ? static_cast<pid_t>(pid) : 0;
+    return path + temporarySuffix(static_cast<std::uint32_t>(::getpid()), ++counter);
 }
 
 // Removes the temporary files a writer of path left behind when it was ended in the middle
@@ -83,7 +68,7 @@ void removeLeftTemporaries(const std::string& path) {
     if (dir == nullptr) return;
     const pid_t self = ::getpid();
     while (const dirent* entry = ::readdir(dir)) {
-        const pid_t writer = writerOf(entry->d_name, base);
+        const auto writer = static_cast<pid_t>(writerOfTemporary(entry->d_name, base));
         if (writer <= 0 || writer == self) continue;
         if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
         (void)::unlinkat(::dirfd(dir), entry->d_name, 0);

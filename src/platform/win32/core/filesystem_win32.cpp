@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cwchar>
 #include <string>
 
 #include "platform/filesystem.h"
+#include "platform/temporary_name.h"
 
 namespace tarvo::fs {
 namespace {
@@ -74,23 +74,7 @@ class ScopedHandle {
 // A name beside path that no other writer uses: process id plus a per-process counter.
 std::wstring temporaryName(const std::wstring& path) {
     static std::atomic<unsigned> counter{0};
-    return path + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter);
-}
-
-// The process id in a temporary name made by temporaryName: "<base>.tmp<pid>-<counter>",
-// digits only after the base and ".tmp"; 0 for any other name.
-DWORD writerOf(const wchar_t* entry, const std::wstring& base) {
-    const std::size_t prefix = base.size() + 4;
-    if (::wcsncmp(entry, base.c_str(), base.size()) != 0 ||
-        ::wcsncmp(entry + base.size(), L".tmp", 4) != 0)
-        return 0;
-    const wchar_t* p = entry + prefix;
-    unsigned long long pid = 0;
-    while (*p >= L'0' && *p <= L'9' && pid <= 0xffffffffULL) pid = pid * 10 + (*p++ - L'0');
-    if (p == entry + prefix || pid > 0xffffffffULL || *p++ != L'-' || *p == L'\0') return 0;
-    while (*p >= L'0' && *p <= L'9') ++p;
-    return *p == L'\0' ? static_cast<DWORD>(pid) : 0;
+    return path + widen(temporarySuffix(::GetCurrentProcessId(), ++counter));
 }
 
 // True when no process with this id runs any more; a process that cannot be asked (another
@@ -114,10 +98,11 @@ void removeLeftTemporaries(const std::wstring& path) {
     HANDLE search = ::FindFirstFileExW((folder + L"\\" + base + L".tmp*").c_str(), FindExInfoBasic,
                                        &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return;
+    const std::string narrowBase = narrow(base.c_str());
     const DWORD self = ::GetCurrentProcessId();
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const DWORD writer = writerOf(found.cFileName, base);
+        const DWORD writer = writerOfTemporary(narrow(found.cFileName), narrowBase);
         if (writer == 0 || writer == self || !hasEnded(writer)) continue;
         ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     } while (::FindNextFileW(search, &found));
