@@ -17,3 +17,8 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/fuzz/CMakeLists.txt AND TARVO_FUZZ)
     add_subdirectory(fuzz)
 endif()
+
+# The house rules: platform headers only in the front ends and platform/<system>/ folders.
+if(TARVO_TESTS)
+    add_test(NAME HouseRules COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-house.sh)
+endif()

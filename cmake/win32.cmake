@@ -1,7 +1,8 @@
 # Windows build (MinGW-w64 cross compiler): Tarvo.exe and its tests, run under Wine.
 
-# The front end: control wrappers, form builder, message loop and platform services.
-file(GLOB TARVO_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+# The front end: control wrappers, form builder, windows, message loop and WinMain. The
+# Win32 services the core calls (file layer, code pages, registry, shell) are in tarvo_core.
+file(GLOB TARVO_WIN32_SOURCES CONFIGURE_DEPENDS src/frontend/win32/*.cpp)
 list(FILTER TARVO_WIN32_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 add_library(tarvo_win32 STATIC ${TARVO_WIN32_SOURCES})
 target_link_libraries(tarvo_win32 PUBLIC tarvo_core comctl32 comdlg32 shell32 ole32 oleaut32
@@ -9,7 +10,7 @@ target_link_libraries(tarvo_win32 PUBLIC tarvo_core comctl32 comdlg32 shell32 ol
 
 enable_language(RC)
 file(GLOB TARVO_RESOURCES CONFIGURE_DEPENDS src/resources/*.rc)
-add_executable(Tarvo WIN32 src/platform/win32/main.cpp ${TARVO_RESOURCES})
+add_executable(Tarvo WIN32 src/frontend/win32/main.cpp ${TARVO_RESOURCES})
 target_link_libraries(Tarvo PRIVATE tarvo_win32)
 set_target_properties(Tarvo PROPERTIES OUTPUT_NAME Tarvo)
 

@@ -34,7 +34,7 @@ mkdir -p "$win"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Wno-restrict -municode -static \
     -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0A00 \
     -Isrc -Ibench bench/win32/profile_bench.cpp src/storage/*.cpp src/common/*.cpp \
-    src/platform/win32/core/*.cpp -lole32 -lshell32 -luuid -o "$win/profile_bench.exe"
+    src/platform/win32/*.cpp -lole32 -lshell32 -luuid -o "$win/profile_bench.exe"
 
 # A throw-away prefix for this run only, ended by its own wineserver -k.
 export WINEPREFIX

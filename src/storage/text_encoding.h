@@ -6,15 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/windows1252.h"
+
 namespace tarvo::text {
 
 // UTF-16 code units (little- or big-endian, without the byte-order mark) as UTF-8. Unpaired
 // surrogates and an odd last byte become U+FFFD, so nothing is dropped without a trace.
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
-
-// Windows-1252 bytes as UTF-8. The five bytes the code page leaves undefined (81, 8D, 8F, 90,
-// 9D) map to the control characters of the same number, as the Windows conversion does.
-std::string windows1252ToUtf8(std::string_view bytes);
 
 // The same answer as utf8::isValid, with runs of ASCII skipped eight bytes at a time: profile
 // files are mostly ASCII, and this check runs over the whole file on every load.

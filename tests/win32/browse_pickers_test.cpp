@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "doubles/fake_services.h"
-#include "platform/win32/form1_window.h"
-#include "platform/win32/pickers_win32.h"
-#include "platform/win32/win_controls.h"
+#include "frontend/win32/form1_window.h"
+#include "frontend/win32/pickers_win32.h"
+#include "frontend/win32/win_controls.h"
 #include "platform/win32/win_text.h"
 #include "win32/win32_test_support.h"
 

@@ -1,6 +1,6 @@
 // The argument dialog on real Win32 controls: its layout, typing with completion, Enter and
 // Esc through the message loop, expand and collapse, and drops.
-#include "platform/win32/form1_window.h"
+#include "frontend/win32/form1_window.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 
 #include "dialog/form1_layout.h"
 #include "doubles/fake_services.h"
-#include "platform/win32/dpi.h"
-#include "platform/win32/win_controls.h"
+#include "frontend/win32/dpi.h"
+#include "frontend/win32/win_controls.h"
 #include "win32/win32_test_support.h"
 
 namespace tarvo::test {

@@ -5,9 +5,9 @@
 
 #include <utility>
 
-#include "platform/win32/dpi.h"
-#include "platform/win32/native_form.h"
-#include "platform/win32/settings_window_win32.h"
+#include "frontend/win32/dpi.h"
+#include "frontend/win32/native_form.h"
+#include "frontend/win32/settings_window_win32.h"
 #include "settings/settings_layout.h"
 #include "win32/win32_test_support.h"
 

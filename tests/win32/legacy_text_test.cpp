@@ -10,7 +10,7 @@
 #include "storage/ini_handler.h"
 // clang-format on
 #include "common/utf8.h"
-#include "platform/win32/core/legacy_text_win32.h"
+#include "platform/win32/legacy_text_win32.h"
 #include "storage/profile_document.h"
 #include "storage/text_encoding.h"
 

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/win32/host_win32.h"
-#include "platform/win32/pickers_win32.h"
+#include "frontend/win32/host_win32.h"
+#include "frontend/win32/pickers_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "win32/win32_test_support.h"
 

@@ -1,7 +1,7 @@
 // The settings window and the registry on the real Win32 platform: layout at 96 DPI, the
 // taller layout without a target, where the window first appears, Enter, Esc and the close
 // box, the links, and adding and removing an extension's verb in the real registry.
-#include "platform/win32/settings_window_win32.h"
+#include "frontend/win32/settings_window_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "doubles/fake_dialog_link.h"
 #include "doubles/fake_services.h"
-#include "platform/win32/dpi.h"
+#include "frontend/win32/dpi.h"
 #include "platform/win32/registry_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/associations.h"

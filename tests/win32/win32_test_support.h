@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/message_loop.h"
+#include "frontend/win32/message_loop.h"
 #include "platform/win32/win_text.h"
 
 namespace tarvo::test {

@@ -1,11 +1,11 @@
 // The control wrappers and the form builder on real Win32 controls: caret counting in
 // characters, list operations, frames carrying their children, link labels and event routing.
-#include "platform/win32/win_controls.h"
+#include "frontend/win32/win_controls.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/dpi.h"
-#include "platform/win32/native_form.h"
+#include "frontend/win32/dpi.h"
+#include "frontend/win32/native_form.h"
 #include "platform/win32/shell_win32.h"
 #include "win32/win32_test_support.h"
 

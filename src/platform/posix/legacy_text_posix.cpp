@@ -1,6 +1,6 @@
 // Legacy profile text on POSIX systems, which have no ANSI code page: read as Windows-1252.
 #include "platform/legacy_text.h"
-#include "storage/text_encoding.h"
+#include "common/windows1252.h"
 
 namespace tarvo {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/win32/native_form.h"
+#include "frontend/win32/native_form.h"
 #include "settings/frm_settings.h"
 
 namespace tarvo::win {

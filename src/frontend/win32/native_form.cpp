@@ -1,5 +1,5 @@
 // The form builder and the window procedure that routes a built form's events by name.
-#include "platform/win32/native_form.h"
+#include "frontend/win32/native_form.h"
 
 // clang-format off
 #include <windows.h>
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "platform/win32/dpi.h"
+#include "frontend/win32/dpi.h"
 #include "platform/win32/win_text.h"
 #include "resources/resource_ids.h"
 

@@ -1,6 +1,6 @@
 // Legacy profile text on Windows: read in the system's ANSI code page, which is what the ANSI
 // functions of older versions wrote.
-#include "platform/win32/core/legacy_text_win32.h"
+#include "platform/win32/legacy_text_win32.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/legacy_text.h"
-#include "storage/text_encoding.h"
+#include "common/windows1252.h"
 
 namespace tarvo::win {
 namespace {

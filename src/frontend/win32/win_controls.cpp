@@ -1,9 +1,9 @@
 // Control, check box, combo box, list box and window wrappers on real HWNDs.
-#include "platform/win32/win_controls.h"
+#include "frontend/win32/win_controls.h"
 
 #include <algorithm>
 
-#include "platform/win32/dpi.h"
+#include "frontend/win32/dpi.h"
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_text.h"
 

@@ -1,5 +1,5 @@
 // Wires frmSettings' event procedures to the settings window's real window.
-#include "platform/win32/settings_window_win32.h"
+#include "frontend/win32/settings_window_win32.h"
 
 #include "settings/settings_layout.h"
 

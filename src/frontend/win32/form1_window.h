@@ -3,7 +3,7 @@
 #pragma once
 
 #include "dialog/form1.h"
-#include "platform/win32/native_form.h"
+#include "frontend/win32/native_form.h"
 
 namespace tarvo::win {
 

@@ -1,5 +1,5 @@
 // Wires Form1's event procedures to the argument dialog's real window.
-#include "platform/win32/form1_window.h"
+#include "frontend/win32/form1_window.h"
 
 #include "dialog/form1_layout.h"
 

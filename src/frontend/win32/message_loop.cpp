@@ -1,7 +1,7 @@
 // The message loop with the forms' key preview in front of the dialog manager.
-#include "platform/win32/message_loop.h"
+#include "frontend/win32/message_loop.h"
 
-#include "platform/win32/native_form.h"
+#include "frontend/win32/native_form.h"
 
 namespace tarvo::win {
 

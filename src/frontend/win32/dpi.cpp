@@ -1,5 +1,5 @@
 // DPI conversion and the run-time lookup of the per-monitor DPI functions.
-#include "platform/win32/dpi.h"
+#include "frontend/win32/dpi.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // The open-file dialog and the folder picker on Win32.
-#include "platform/win32/pickers_win32.h"
+#include "frontend/win32/pickers_win32.h"
 
 // clang-format off
 #include <windows.h>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/form_layout.h"
-#include "platform/win32/win_controls.h"
+#include "frontend/win32/win_controls.h"
 #include "platform/win32/win_handles.h"
 
 namespace tarvo::win {

@@ -1,5 +1,5 @@
 // The Win32 host: program paths, ending the program, message boxes and the input box.
-#include "platform/win32/host_win32.h"
+#include "frontend/win32/host_win32.h"
 
 #include <windows.h>
 
