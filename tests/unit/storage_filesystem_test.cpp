@@ -139,6 +139,16 @@ TEST(FileLayer, AWriteThroughALinkKeepsTheLinkAndUpdatesItsFile) {
     EXPECT_TRUE(isLink(program.file("MRU.INI")));
     EXPECT_EQ(program.listing(), "MRU.INI;Settings.ini;");
     EXPECT_EQ(synced.listing(), "MRU.INI;Settings.ini;");
+
+    // A link another user made (in a folder others may write) is not followed: the write
+    // replaces the link, and the file it leads to stays as it was.
+    if (::geteuid() != 0) return;
+    ASSERT_EQ(::lchown(program.file("Settings.ini").c_str(), 12345, 12345), 0);
+    value = "log";
+    INIHandler::WriteProfileString(program.path() + "\\Settings.ini", "ASSOCIATION", "0", value);
+    EXPECT_FALSE(isLink(program.file("Settings.ini")));
+    EXPECT_EQ(readBytes(program.file("Settings.ini")), "[ASSOCIATION]\r\n0=log\r\n");
+    EXPECT_EQ(readBytes(synced.file("Settings.ini")), "[ASSOCIATION]\r\n0=txt\r\n");
 }
 
 TEST(FileLayer, FoldersAreCheckedAndCreatedOneLevelDeep) {

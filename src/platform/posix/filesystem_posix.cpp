@@ -38,38 +38,34 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file path names once every symbolic link is followed, so that a write replaces the
+// The file path names once its symbolic links are followed, so that a write replaces the
 // linked file and keeps the link (a history kept in a synchronised folder through a link), and
-// every writer of one file builds its temporary and lock names beside that one file. While
-// the file does not exist yet, a dangling link is followed by hand and the name is resolved
-// from its folder; a path that cannot be resolved at all is used as given.
+// every writer of one file builds its temporary and lock names beside that one file. Only a
+// link of the user's own (or root's) is followed: one that another user planted in a shared
+// folder would otherwise steer our write to any file the user may change, so it is replaced
+// like a plain file, as the system's own rules for links in shared folders have it. A path
+// whose folder cannot be resolved is used as given.
 std::string resolvedPath(const std::string& native) {
-    const auto taken = [](char* real) {
-        std::string out = real;
-        std::free(real);
-        return out;
-    };
     std::string path = native;
     for (int hop = 0; hop < 40; ++hop) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) return taken(real);
-        if (errno != ENOENT) break;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+        if (info.st_uid != ::geteuid() && info.st_uid != 0) break;
         std::string link(4096, '\0');
         const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
-        if (n > 0 && static_cast<std::size_t>(n) < link.size()) {
-            link.resize(static_cast<std::size_t>(n));
-            path = link.front() == '/' ? link : folderOf(path) + "/" + link;
-            continue;
-        }
-        const std::size_t slash = path.rfind('/');
-        const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (base.empty() || base == "." || base == "..") break;
-        if (char* real = ::realpath(folderOf(path).c_str(), nullptr)) {
-            const std::string folder = taken(real);
-            return (folder == "/" ? folder : folder + "/") + base;
-        }
-        break;
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) break;
+        link.resize(static_cast<std::size_t>(n));
+        path = link.front() == '/' ? link : folderOf(path) + "/" + link;
     }
-    return native;
+    const std::size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty() || base == "." || base == "..") return path;
+    char* real = ::realpath(folderOf(path).c_str(), nullptr);
+    if (real == nullptr) return path;
+    std::string folder = real;
+    std::free(real);
+    if (folder != "/") folder += '/';
+    return folder + base;
 }
 
 Result fromErrno(int error) {
