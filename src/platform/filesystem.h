@@ -15,8 +15,9 @@ enum class Result { Ok, NotFound, Denied, Failed };
 Result readFile(const std::string& path, std::string& bytes);
 
 // Writes bytes to a temporary file in the same folder, flushes it to disk and puts it in
-// place of path in one step. On any failure path is left exactly as it was and the temporary
-// file is removed.
+// place of path in one step. A path that is a symbolic link keeps its link: the file it leads
+// to is replaced, with the temporary file beside it. On any failure the file is left exactly
+// as it was and the temporary file is removed.
 Result replaceFile(const std::string& path, std::string_view bytes);
 
 // True when the file does not exist or holds no bytes.
@@ -32,9 +33,12 @@ bool ensureFolder(const std::string& folder);
 // "~/.local/share" elsewhere), without a trailing separator; empty when unknown.
 std::string userDataFolder();
 
-// An exclusive lock across processes, held for the object's lifetime, on a lock file beside
-// the guarded file (its path + ".lock"). locked() is false when the lock file could not be
-// opened (read-only folder); callers then go on without it, since a write there fails anyway.
+// An exclusive lock across processes on the guarded file, held for the object's lifetime and
+// dropped by the system when the holder dies; every path that leads to one file (links,
+// letter case on Windows) takes the same lock. Nothing of it stays beside the file: Windows
+// takes a named mutex, POSIX an flock on a file beside the guarded one (its resolved path +
+// ".lock") that the holder removes. locked() is false when the lock could not be taken (on
+// POSIX a read-only folder); callers then go on without it, since a write there fails anyway.
 class FileLock {
 public:
     explicit FileLock(const std::string& guardedPath);

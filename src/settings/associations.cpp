@@ -5,13 +5,13 @@
 #include <utility>
 
 #include "platform/controls.h"
-#include "platform/filesystem.h"
 #include "platform/host.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "storage/data_location.h"
 #include "storage/ini_handler.h"
 #include "storage/mru_layout.h"
+#include "storage/profile_document.h"
 
 namespace tarvo {
 namespace {
@@ -40,6 +40,20 @@ void unregisterVerb(Registry& registry, const std::string& fileType,
     deleteVerb(registry, RegistryRoot::UserClasses, fileType, verbEvenWhenCommandFailed);
 }
 
+// Entries " 0", " 1", ... of a profile file (a snapshot or an edit) up to the first index
+// that yields the sentinel.
+template <class Profile>
+std::vector<std::string> entriesOf(const Profile& file) {
+    std::vector<std::string> entries;
+    for (int i = 0;; ++i) {
+        std::string value =
+            file.ReadProfileString(kAssociationSection, entryKey(i), kNoAssociation);
+        if (value == kNoAssociation) break;
+        entries.push_back(std::move(value));
+    }
+    return entries;
+}
+
 }  // namespace
 
 std::string verbCommand(const std::string& programFolder) {
@@ -63,15 +77,7 @@ std::optional<std::string> fileTypeOf(Registry& registry, const std::string& ext
 }
 
 std::vector<std::string> readAssociationList(const std::string& settingsFile) {
-    const ProfileSnapshot file(settingsFile);
-    std::vector<std::string> entries;
-    for (int i = 0;; ++i) {
-        std::string value =
-            file.ReadProfileString(kAssociationSection, entryKey(i), kNoAssociation);
-        if (value == kNoAssociation) break;
-        entries.push_back(std::move(value));
-    }
-    return entries;
+    return entriesOf(ProfileSnapshot(settingsFile));
 }
 
 std::string associationFileText(const std::vector<std::string>& entries) {
@@ -81,14 +87,6 @@ std::string associationFileText(const std::vector<std::string>& entries) {
     for (std::size_t i = 0; i < entries.size(); ++i)
         text += std::to_string(i) + "=" + entries[i] + "\r\n";
     return text;
-}
-
-// Under the same lock as the profile engine's edits, so a removal never interleaves with
-// another copy's addition half-way.
-bool writeAssociationList(const std::string& settingsFile,
-                          const std::vector<std::string>& entries) {
-    const fs::FileLock lock(settingsFile);
-    return fs::replaceFile(settingsFile, associationFileText(entries)) == fs::Result::Ok;
 }
 
 AssociationList::AssociationList(ListBox& items, Registry& registry, Host& host,
@@ -105,30 +103,81 @@ void AssociationList::load() {
     for (const auto& entry : readAssociationList(settingsFile_)) items_.addItem(entry);
 }
 
-bool AssociationList::add(const std::string& ext) {
-    const auto fail = [&] {
-        host_.messageBox(owner_, kAddFailedMessage, kTitle, MsgButtons::Ok, MsgIcon::Critical);
-        return false;
-    };
-    const auto fileType = fileTypeOf(registry_, ext);
-    if (!fileType) return fail();
-    // A normal user may not write under a file type that exists only machine-wide; the user's
-    // own classes branch takes the same keys, and the shell merges it into the classes root.
-    const std::string key = commandKey(*fileType);
+// A normal user may not write under a file type that exists only machine-wide; the user's own
+// classes branch takes the same keys, and the shell merges it into the classes root.
+std::optional<AssociationList::WrittenVerb> AssociationList::writeVerb(
+    const std::string& fileType) {
+    const std::string key = commandKey(fileType);
     const std::string command = verbCommand(programFolder_);
-    if (!registry_.writeDefault(RegistryRoot::ClassesRoot, key, command) &&
-        !registry_.writeDefault(RegistryRoot::UserClasses, key, command))
-        return fail();
+    for (const RegistryRoot root : {RegistryRoot::ClassesRoot, RegistryRoot::UserClasses}) {
+        auto before = registry_.readDefault(root, key);
+        if (registry_.writeDefault(root, key, command)) return WrittenVerb{root, std::move(before)};
+    }
+    return std::nullopt;
+}
 
-    // The file is written before the list box takes the entry, so a refused write leaves
-    // both as they were. The profile engine turns line breaks into blanks; the list box shows
-    // the entry as the file holds it.
-    std::string entry = ext;
-    ProfileEdit file(settingsFile_);
-    file.WriteProfileString(kAssociationSection, entryKey(items_.listCount()), entry);
-    if (!file.commit()) return listNotSaved();
-    items_.addItem(entry);
-    return true;
+// A command value that stood before goes back; a verb this call created goes, so that no verb
+// stays that no list names.
+void AssociationList::takeBack(const std::string& fileType, const WrittenVerb& written) {
+    if (written.before)
+        registry_.writeDefault(written.root, commandKey(fileType), *written.before);
+    else
+        deleteVerb(registry_, written.root, fileType, false);
+}
+
+bool AssociationList::add(const std::string& typed) {
+    // Typed with its dot (".ini"), the extension is still what is meant.
+    const std::string ext = !typed.empty() && typed.front() == '.' ? typed.substr(1) : typed;
+    enum class Outcome { Added, Listed, NotHandled, NotSaved } outcome;
+    std::string listed;
+    std::vector<std::string> entries;
+    {
+        // The index and the duplicate check come from the file as it is under its lock, which
+        // is held until the entry is in place; the messages wait until it is released.
+        ProfileEdit file(settingsFile_);
+        entries = entriesOf(file);
+        const std::string folded = ProfileDocument::foldCase(ext);
+        const auto same = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) {
+            return ProfileDocument::foldCase(entry) == folded;
+        });
+        std::optional<WrittenVerb> written;
+        if (same != entries.end()) {
+            listed = *same;
+            outcome = Outcome::Listed;
+        } else if (const auto fileType = ext.empty() ? std::nullopt : fileTypeOf(registry_, ext);
+                   !fileType || !(written = writeVerb(*fileType))) {
+            outcome = Outcome::NotHandled;
+        } else {
+            // The profile engine turns line breaks into blanks; the list shows the entry as
+            // the file holds it.
+            std::string entry = ext;
+            file.WriteProfileString(kAssociationSection,
+                                    entryKey(static_cast<int>(entries.size())), entry);
+            if (file.commit()) {
+                entries.push_back(entry);
+                outcome = Outcome::Added;
+            } else {
+                takeBack(*fileType, *written);
+                outcome = Outcome::NotSaved;
+            }
+        }
+    }
+    show(entries);
+    switch (outcome) {
+        case Outcome::Added:
+            return true;
+        case Outcome::Listed:
+            host_.messageBox(owner_, listed + kAlreadyListedMessage, kTitle, MsgButtons::Ok,
+                             MsgIcon::Exclamation);
+            return false;
+        case Outcome::NotHandled:
+            host_.messageBox(owner_, kAddFailedMessage, kTitle, MsgButtons::Ok,
+                             MsgIcon::Critical);
+            return false;
+        case Outcome::NotSaved:
+            break;
+    }
+    return listNotSaved();
 }
 
 bool AssociationList::listNotSaved() {
@@ -139,15 +188,52 @@ bool AssociationList::listNotSaved() {
 
 bool AssociationList::remove(int k) {
     if (k < 0 || k >= items_.listCount()) return false;
-    if (const auto fileType = fileTypeOf(registry_, items_.list(k)))
-        unregisterVerb(registry_, *fileType, false);
-
-    std::vector<std::string> rest;
-    for (int i = 0; i < items_.listCount(); ++i)
-        if (i != k) rest.push_back(items_.list(i));
-    if (!writeAssociationList(settingsFile_, rest)) return listNotSaved();
-    items_.removeItem(k);
+    const std::string ext = items_.list(k);
+    std::vector<std::string> entries;
+    bool saved = true;
+    {
+        ProfileEdit file(settingsFile_);
+        entries = entriesOf(file);
+        if (const auto fileType = fileTypeOf(registry_, ext))
+            unregisterVerb(registry_, *fileType, false);
+        // The entry as the file holds it now: at k while another window has not moved it,
+        // else where it is; when another window removed it already, the file stays.
+        const auto index = static_cast<std::size_t>(k);
+        const auto at = index < entries.size() && entries[index] == ext
+                            ? entries.begin() + k
+                            : std::find(entries.begin(), entries.end(), ext);
+        if (at != entries.end()) {
+            std::vector<std::string> rest = entries;
+            rest.erase(rest.begin() + (at - entries.begin()));
+            saved = file.replaceWith(associationFileText(rest));
+            if (saved) entries = std::move(rest);
+        }
+    }
+    show(entries);
+    if (!saved) return listNotSaved();
+    items_.setListIndex(-1);
     return true;
+}
+
+void AssociationList::show(const std::vector<std::string>& entries) {
+    const int count = items_.listCount();
+    bool same = count == static_cast<int>(entries.size());
+    for (int i = 0; same && i < count; ++i) same = items_.list(i) == entries[i];
+    if (same) return;
+
+    const int selected = items_.listIndex();
+    const std::string selectedText = selected >= 0 ? items_.list(selected) : std::string();
+    while (items_.listCount() > 0) items_.removeItem(items_.listCount() - 1);
+    for (const auto& entry : entries) items_.addItem(entry);
+    if (selected < 0) return;
+    int index = -1;
+    if (selected < static_cast<int>(entries.size()) && entries[selected] == selectedText) {
+        index = selected;
+    } else {
+        const auto it = std::find(entries.begin(), entries.end(), selectedText);
+        if (it != entries.end()) index = static_cast<int>(it - entries.begin());
+    }
+    items_.setListIndex(index);
 }
 
 // Both lists count: the uninstaller runs "/cleareg" with rights to the program folder, while

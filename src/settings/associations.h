@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace tarvo {
 
 class Host;
 class ListBox;
-class Registry;
 class Shell;
 class Window;
 
@@ -18,6 +19,9 @@ inline constexpr char kAssociationSection[] = "ASSOCIATION";
 // The default an entry is read with; reading it back means there is no entry of that index.
 inline constexpr char kNoAssociation[] = "EMPTY!";
 inline constexpr char kAddFailedMessage[] = "Windows is not set to handle this file extension";
+// Shown, after the listed entry's text, when the extension typed for Add is listed already
+// (letter case ignored, as the registry ignores it): nothing is written then.
+inline constexpr char kAlreadyListedMessage[] = " is already in the list.";
 // Shown when the list file refuses a write (a read-only Settings.ini, a full disk), followed
 // by the file's path; the list stays as the file holds it.
 inline constexpr char kListNotSavedMessage[] =
@@ -38,11 +42,11 @@ std::optional<std::string> fileTypeOf(Registry& registry, const std::string& ext
 std::vector<std::string> readAssociationList(const std::string& settingsFile);
 // The list file's whole-file form: the section line and "index=entry" per entry, CRLF ends.
 std::string associationFileText(const std::vector<std::string>& entries);
-// Replaces the list file by that form in one atomic step under its lock. False when the
-// system refused; the file is then as it was.
-bool writeAssociationList(const std::string& settingsFile, const std::vector<std::string>& entries);
 
-// The settings window's list box and Settings.ini, kept equal entry by entry.
+// The settings window's list box and Settings.ini, kept equal entry by entry. Several windows
+// (running copies) may have the file open: each change is made under the file's lock to the
+// file as it is at that moment, and the list box then shows the file again, so no window's
+// change undoes another's.
 class AssociationList {
 public:
     // programFolder: where the running Tarvo.exe is (the verb's command); settingsFile: the
@@ -52,18 +56,29 @@ public:
 
     // Fills the list box from the file.
     void load();
-    // Registers the verb for ext's file type and appends ext to the list box and the file.
-    // When the system has no file type for ext or refuses the registry write, shows the
-    // failure message; when the file refuses the write, says so. Either way the list and the
-    // file stay as they were. No duplicate check.
-    bool add(const std::string& ext);
-    // Deletes the verb of entry k's file type where possible (silently), then takes the entry
-    // out of the list box and rewrites the file from the remaining entries. When the file
-    // cannot be rewritten the entry stays listed, as it stays in the file, and a message says
-    // so. True when removed.
+    // Registers the verb for the file type of the typed extension (one leading dot taken off)
+    // and appends the extension to the file under the next free index. An extension listed
+    // already (letter case ignored) is refused with its own message, and nothing is written.
+    // When the system has no file type for it or refuses the registry write, shows the
+    // failure message; when the file refuses the write, takes back the verb this call wrote
+    // and says so. The list box then shows the file. True when added.
+    bool add(const std::string& typed);
+    // Deletes the verb of entry k's file type where possible (silently), then takes that
+    // entry out of the file as it is now and rewrites it from the remaining entries; the list
+    // box then shows the file, with nothing selected. When the file cannot be rewritten the
+    // entry stays listed, as it stays in the file, and a message says so. True when removed.
     bool remove(int k);
 
 private:
+    // What add wrote to the registry, so that it can be taken back.
+    struct WrittenVerb {
+        RegistryRoot root;
+        std::optional<std::string> before;  // the command value this write replaced
+    };
+    std::optional<WrittenVerb> writeVerb(const std::string& fileType);
+    void takeBack(const std::string& fileType, const WrittenVerb& written);
+    // Makes the list box show entries, its selection staying with its entry.
+    void show(const std::vector<std::string>& entries);
     // Tells the user that the list file refused a write; false.
     bool listNotSaved();
 

@@ -80,6 +80,14 @@ bool ProfileEdit::commit() {
     return state_->result;
 }
 
+bool ProfileEdit::replaceWith(std::string_view bytes) {
+    if (state_->finished) return state_->result;
+    state_->finished = true;
+    state_->result = state_->readable && fs::replaceFile(file_, bytes) == fs::Result::Ok;
+    state_->lock.reset();
+    return state_->result;
+}
+
 ProfileSnapshot::ProfileSnapshot(const std::string& file) {
     std::string bytes;
     doc_ = fs::readFile(file, bytes) == fs::Result::Ok

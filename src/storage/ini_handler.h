@@ -4,8 +4,8 @@
 // stripping); CR and LF in a written value become blanks, in the caller's text. Section and
 // key names are compared without surrounding blanks and without regard to letter case. A
 // rewrite keeps every line it does not change; new files get CRLF line ends and no BOM. Files
-// are written as UTF-8; a file that is not valid UTF-8 (written by an older version) is read
-// in the system's ANSI code page.
+// are written as UTF-8; a line that is not valid UTF-8 (written by an older version) is read
+// in the system's ANSI code page, and the UTF-8 lines around it keep their bytes.
 // Every write replaces the file atomically under a cross-process lock.
 #pragma once
 
@@ -43,6 +43,10 @@ public:
     // Writes the file when an operation changed it. False when the system refused the write;
     // the file is then as it was before the edit.
     bool commit();
+    // Ends the edit like commit(), but puts bytes in place of the whole file (a list that is
+    // rewritten whole), still under the edit's lock and never over a file that could not be
+    // read. False when refused; the file is then as it was.
+    bool replaceWith(std::string_view bytes);
 
 private:
     std::string file_;

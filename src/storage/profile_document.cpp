@@ -10,7 +10,6 @@
 #endif
 
 #include "common/utf8.h"
-#include "platform/legacy_text.h"
 #include "storage/text_encoding.h"
 
 namespace tarvo {
@@ -152,11 +151,9 @@ std::size_t decodeShort(std::string_view s, std::size_t i, char32_t& cp) {
     return 0;
 }
 
-}  // namespace
-
-void ProfileDocument::foldNameInto(std::string_view name, std::string& out) {
-    name = trimBlanks(name);
-    // Folding keeps every character's length, so the result is written in place.
+// Folds the letter case of name into out. Folding keeps every character's length, so the
+// result is written in place.
+void foldCaseInto(std::string_view name, std::string& out) {
     out.resize(name.size());
     char* to = out.data();
     for (std::size_t i = 0; i < name.size();) {
@@ -176,6 +173,18 @@ void ProfileDocument::foldNameInto(std::string_view name, std::string& out) {
         to[i + 1] = static_cast<char>(0x80 | (folded & 0x3F));
         i += 2;
     }
+}
+
+}  // namespace
+
+void ProfileDocument::foldNameInto(std::string_view name, std::string& out) {
+    foldCaseInto(trimBlanks(name), out);
+}
+
+std::string ProfileDocument::foldCase(std::string_view text) {
+    std::string out;
+    foldCaseInto(text, out);
+    return out;
 }
 
 std::string ProfileDocument::foldName(std::string_view name) {
@@ -215,7 +224,7 @@ void ProfileDocument::load(std::string_view bytes, std::string* adoptable) {
         source_ = std::make_unique<std::string>(text::utf16ToUtf8(bytes.substr(2), true));
     } else if (!text::isWellFormedUtf8(bytes)) {
         encoding_ = Encoding::Legacy;
-        source_ = std::make_unique<std::string>(legacyToUtf8(bytes));
+        source_ = std::make_unique<std::string>(text::legacyLinesToUtf8(bytes));
     }
     if (source_ == nullptr) {
         source_ = adoptable != nullptr ? std::make_unique<std::string>(std::move(*adoptable))

@@ -27,9 +27,10 @@ namespace tarvo {
 //   engine adds take the file's most frequent line end (CRLF on a tie and in a new file); a
 //   last line without a line end gets one when a line is added after it.
 // - Encodings: the text is UTF-8. A UTF-8 byte-order mark is kept. A UTF-16 file (by its
-//   byte-order mark) and a file that is not valid UTF-8 (a legacy file of an older version,
-//   read in the system's ANSI code page: see legacyToUtf8) are converted to UTF-8 when parsed,
-//   so a rewrite writes the whole file as UTF-8 without a byte-order mark. A malformed byte in
+//   byte-order mark) is converted to UTF-8 when parsed. In a file that is not valid UTF-8,
+//   each line that is not (written by an older version or another program in the system's
+//   ANSI code page: see legacyLinesToUtf8) is converted, and every UTF-8 line keeps its bytes.
+//   A rewrite of a converted file writes it as UTF-8 without a byte-order mark. A malformed byte in
 //   a written name or value is taken as Windows-1252 on every system (see repairUtf8), so what
 //   the engine writes is always well-formed UTF-8.
 // - A name that could not be read back from the file (a section name holding "]", a key name
@@ -62,6 +63,8 @@ class ProfileDocument {
       static std::string foldName(std::string_view name);
       // foldName into out (replacing its content), so that a loop can reuse one buffer.
       static void foldNameInto(std::string_view name, std::string& out);
+      // The text with its letter case folded as names are compared, blanks and all kept.
+      static std::string foldCase(std::string_view text);
 
       // The document of a file whose bytes the caller no longer needs: no copy of a UTF-8 file.
       static ProfileDocument fromBytes(std::string&& fileBytes);

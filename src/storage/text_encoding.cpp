@@ -1,10 +1,12 @@
 // Conversions of profile-file bytes into the engine's UTF-8.
 #include "storage/text_encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "common/utf8.h"
+#include "platform/legacy_text.h"
 
 namespace tarvo::text {
 
@@ -53,6 +55,42 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
         out += utf8::encode(unit);
     }
     if (i < bytes.size()) out += utf8::encode(kReplacement);
+    return out;
+}
+
+std::string legacyLinesToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    // Lines to read in the code page are gathered into runs, converted one run at a time: an
+    // ASCII line reads the same either way and joins the run around it, so an old file that is
+    // legacy throughout is converted in one call.
+    constexpr std::size_t kNoRun = std::string_view::npos;
+    std::size_t run = kNoRun;
+    const auto endRun = [&](std::size_t at) {
+        if (run == kNoRun) return;
+        out += legacyToUtf8(bytes.substr(run, at - run));
+        run = kNoRun;
+    };
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = bytes.size();
+        const std::string_view line = bytes.substr(pos, end - pos);
+        std::size_t next = end;
+        if (next < bytes.size()) {
+            next += bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n' ? 2 : 1;
+        }
+        const bool ascii = std::all_of(line.begin(), line.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (!ascii && !isWellFormedUtf8(line)) {
+            if (run == kNoRun) run = pos;
+        } else if (run == kNoRun || !ascii) {
+            endRun(pos);
+            out.append(bytes.substr(pos, next - pos));
+        }
+        pos = next;
+    }
+    endRun(bytes.size());
     return out;
 }
 

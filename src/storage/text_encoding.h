@@ -1,6 +1,6 @@
-// Conversions of profile-file bytes into the engine's UTF-8: UTF-16 files, Windows-1252 text
-// (what a legacy file of an older version is read as where the system has no ANSI code page)
-// and the repair of malformed bytes in text the program writes.
+// Conversions of profile-file bytes into the engine's UTF-8: UTF-16 files, files in which an
+// older version or another program wrote lines in the ANSI code page, and the repair of
+// malformed bytes in text the program writes.
 #pragma once
 
 #include <string>
@@ -17,6 +17,12 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
 // The same answer as utf8::isValid, with runs of ASCII skipped eight bytes at a time: profile
 // files are mostly ASCII, and this check runs over the whole file on every load.
 bool isWellFormedUtf8(std::string_view bytes);
+
+// bytes with each line that is not well-formed UTF-8 read in the legacy code page (see
+// legacyToUtf8) and every other line kept byte for byte: one line an older version or another
+// program wrote in the ANSI code page must not change how the UTF-8 records around it read.
+// Line ends (CR, LF) are kept as they are; no code page uses their bytes inside a character.
+std::string legacyLinesToUtf8(std::string_view bytes);
 
 // text with every byte that is not part of well-formed UTF-8 read as Windows-1252, so text
 // that reaches a file never turns the whole file into something that is not UTF-8. Unlike a

@@ -76,12 +76,36 @@ TEST_F(AssociationsTest, AddWritesTheVerbAndTheNextIndex) {
     EXPECT_TRUE(rig.host.messages.empty());
 }
 
-TEST_F(AssociationsTest, AddingTheSameExtensionTwiceListsItTwice) {
+// The registry ignores letter case, so "INI" names the key "ini" does: a second entry would
+// only list the same verb twice, and removing one would leave the other doing nothing.
+TEST_F(AssociationsTest, AddTakesOneDotOffAndRefusesAnExtensionAlreadyListed) {
     rig.knowType("txt", "txtfile");
-    EXPECT_TRUE(list.add("txt"));
-    EXPECT_TRUE(list.add("txt"));
-    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n1=txt\r\n");
-    EXPECT_EQ(rig.registry.changes().size(), 2u);
+    rig.knowType("ini", "inifile");
+    EXPECT_TRUE(list.add(".txt"));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n");
+    rig.registry.log.clear();
+
+    for (const char* typed : {"txt", "TXT", ".Txt"}) {
+        rig.host.messages.clear();
+        EXPECT_FALSE(list.add(typed)) << typed;
+        ASSERT_EQ(rig.host.messages.size(), 1u) << typed;
+        const auto& m = rig.host.messages[0];
+        EXPECT_EQ(m.text, "txt is already in the list.");
+        EXPECT_EQ(m.title, "Tarvolin");
+        EXPECT_EQ(m.buttons, MsgButtons::Ok);
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    }
+    EXPECT_TRUE(rig.registry.log.empty());
+    EXPECT_EQ(items.items_, std::vector<std::string>{"txt"});
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n");
+
+    // Only one dot goes: "..ini" looks up "..ini", which names nothing.
+    rig.host.messages.clear();
+    EXPECT_FALSE(list.add("..ini"));
+    ASSERT_EQ(rig.host.messages.size(), 1u);
+    EXPECT_EQ(rig.host.messages[0].text, kAddFailedMessage);
+    EXPECT_TRUE(list.add("ini"));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n1=ini\r\n");
 }
 
 TEST_F(AssociationsTest, RefusedClassesRootWriteGoesToTheUsersBranch) {
@@ -105,10 +129,10 @@ TEST_F(AssociationsTest, AddFailsWithTheMessageAndRecordsNothing) {
         const char* ext;
         bool refuseAllWrites;
     };
-    // The dotted text looks up "..txt"; an unknown extension and an empty type name have no
-    // type to carry the verb; a known one fails when both branches refuse the write.
+    // A dot alone is no extension; an unknown extension and an empty type name have no type to
+    // carry the verb; a known one fails when both branches refuse the write.
     for (const Case c :
-         {Case{".txt", false}, Case{"xyz", false}, Case{"blank", false}, Case{"txt", true}}) {
+         {Case{".", false}, Case{"xyz", false}, Case{"blank", false}, Case{"txt", true}}) {
         rig.registry.refuseClassesRootWrites = rig.registry.refuseUserClassesWrites =
             c.refuseAllWrites;
         rig.registry.log.clear();
@@ -130,8 +154,16 @@ TEST_F(AssociationsTest, AddFailsWithTheMessageAndRecordsNothing) {
     EXPECT_EQ(rig.registry.log.front(), "read HKCR .txt");
 }
 
-TEST_F(AssociationsTest, AddWithTheListFileRefusedShowsTheMessageAndKeepsTheList) {
+// A verb that no list names would never be removed (not by Remove, not by "/cleareg"): when
+// the list file refuses the entry, the add takes back what it wrote to the registry.
+TEST_F(AssociationsTest, AddWithTheListFileRefusedLeavesNoVerbItWrote) {
     rig.knowType("txt", "txtfile");
+    rig.knowType("text", "txtfile");
+    rig.knowType("log", "logfile");
+    rig.knowType("ini", "inifile");
+    // ini's type carries a command of an older install, which the add would have replaced.
+    const std::string older = "\"C:\\Old\\Tarvo.exe\" %1";
+    rig.registry.setClass(commandKey("inifile"), older);
     load("[ASSOCIATION]\r\n0=log\r\n");
     RefusedWrites refused;
 
@@ -141,6 +173,19 @@ TEST_F(AssociationsTest, AddWithTheListFileRefusedShowsTheMessageAndKeepsTheList
               std::string(kListNotSavedMessage) + rig.temp.file("Settings.ini"));
     EXPECT_EQ(rig.host.messages[0].title, "Tarvolin");
     EXPECT_EQ(rig.host.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_FALSE(rig.registry.exists(CR, verbKey("txtfile")));
+
+    // Written to the user's branch when the classes root refused.
+    rig.registry.refuseClassesRootWrites = true;
+    EXPECT_FALSE(list.add("text"));
+    EXPECT_FALSE(rig.registry.exists(UC, verbKey("txtfile")));
+    EXPECT_FALSE(rig.registry.exists(CR, verbKey("txtfile")));
+
+    rig.registry.refuseClassesRootWrites = false;
+    EXPECT_FALSE(list.add("ini"));
+    EXPECT_EQ(rig.registry.value(CR, commandKey("inifile")), older);
+
+    EXPECT_EQ(rig.host.messages.size(), 3u);
     EXPECT_EQ(items.items_, std::vector<std::string>{"log"});
     EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=log\r\n");
 }
@@ -210,6 +255,54 @@ TEST_F(AssociationsTest, RefusedRewriteLeavesTheFileAndTheEntry) {
     ASSERT_EQ(rig.host.messages.size(), 1u);
     EXPECT_EQ(rig.host.messages[0].text,
               std::string(kListNotSavedMessage) + rig.temp.file("Settings.ini"));
+}
+
+// Two settings windows (two running copies) on one list file: each change is made to the
+// file as it is, so neither window's additions or removals undo the other's, and each window
+// shows the file after its own change.
+TEST(AssociationsTwoWindows, AddingAndRemovingInBothKeepsEveryEntry) {
+    SettingsRig rig;
+    rig.knowType("txt", "txtfile");
+    rig.knowType("log", "logfile");
+    rig.knowType("ini", "inifile");
+    rig.knowType("md", "mdfile");
+    FakeListBox boxA;
+    FakeListBox boxB;
+    const std::string file = rig.temp.file("Settings.ini");
+    AssociationList a{boxA, rig.registry, rig.host, &rig.ui.form, rig.temp.path(), file};
+    AssociationList b{boxB, rig.registry, rig.host, &rig.ui.form, rig.temp.path(), file};
+    a.load();
+    b.load();
+
+    EXPECT_TRUE(a.add("txt"));
+    EXPECT_TRUE(b.add("log"));  // b still shows an empty list
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n");
+    EXPECT_EQ(boxB.items_, (std::vector<std::string>{"txt", "log"}));
+    boxA.setListIndex(0);  // txt, selected in a
+    EXPECT_TRUE(a.add("ini"));
+    EXPECT_EQ(boxA.items_, (std::vector<std::string>{"txt", "log", "ini"}));
+    EXPECT_EQ(boxA.listIndex(), 0);
+
+    // b removes txt, which a still shows first; a then removes ini at its own index 2, which
+    // the file now holds at 1.
+    EXPECT_TRUE(b.remove(0));
+    EXPECT_TRUE(a.remove(2));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=log\r\n");
+    EXPECT_EQ(boxA.items_, std::vector<std::string>{"log"});
+    EXPECT_EQ(boxA.listIndex(), -1);
+
+    // b still shows ini, already gone: its removal leaves the file alone. A duplicate of what
+    // a added is refused in b too.
+    EXPECT_EQ(boxB.items_, (std::vector<std::string>{"log", "ini"}));
+    EXPECT_TRUE(b.remove(1));
+    EXPECT_TRUE(a.add("md"));
+    EXPECT_FALSE(b.add("MD"));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=log\r\n1=md\r\n");
+    EXPECT_EQ(boxB.items_, (std::vector<std::string>{"log", "md"}));
+    EXPECT_TRUE(rig.registry.exists(CR, verbKey("logfile")));
+    EXPECT_TRUE(rig.registry.exists(CR, verbKey("mdfile")));
+    EXPECT_FALSE(rig.registry.exists(CR, verbKey("txtfile")));
+    EXPECT_FALSE(rig.registry.exists(CR, verbKey("inifile")));
 }
 
 // The user's own data folder, empty unless a test puts a list there.

@@ -5,14 +5,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "doubles/scoped_env.h"
 #include "platform/filesystem.h"
 #include "storage/data_location.h"
+#include "storage/ini_handler.h"
 #include "unit/storage_test_support.h"
 
 namespace tarvo {
@@ -88,6 +91,64 @@ TEST(FileLayer, AWriteRemovesTheTemporariesOfEndedWritersOnly) {
     std::string expected;
     for (const auto& name : kept) expected += name + ";";
     EXPECT_EQ(dir.listing(), expected);
+}
+
+// A data file kept in another folder through a symbolic link (a synchronised folder): a write
+// replaces the linked file and keeps the link, with its temporary and lock files beside the
+// real file; a link to a file not there yet gets that file. Both names of one file share one
+// lock: a write by the real name waits for an edit opened through the link.
+TEST(FileLayer, AWriteThroughALinkKeepsTheLinkAndUpdatesItsFile) {
+    TempFolder program;
+    TempFolder synced;
+    writeBytes(synced.file("MRU.INI"), "[a]\r\n1=old\r\n");
+    ASSERT_EQ(::symlink(synced.file("MRU.INI").c_str(), program.file("MRU.INI").c_str()), 0);
+    const std::string syncedName = synced.path().substr(synced.path().rfind('/') + 1);
+    ASSERT_EQ(::symlink(("../" + syncedName + "/Settings.ini").c_str(),
+                        program.file("Settings.ini").c_str()),
+              0);
+    const auto isLink = [](const std::string& path) {
+        struct stat info {};
+        return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    };
+
+    std::string value = "new";
+    INIHandler::WriteProfileString(program.path() + "\\MRU.INI", "a", "1", value);
+    value = "txt";
+    INIHandler::WriteProfileString(program.path() + "\\Settings.ini", "ASSOCIATION", "0", value);
+    EXPECT_TRUE(isLink(program.file("MRU.INI")));
+    EXPECT_TRUE(isLink(program.file("Settings.ini")));
+    EXPECT_EQ(readBytes(synced.file("MRU.INI")), "[a]\r\n1=new\r\n");
+    EXPECT_EQ(readBytes(synced.file("Settings.ini")), "[ASSOCIATION]\r\n0=txt\r\n");
+
+    ProfileEdit edit(program.file("MRU.INI"));
+    value = "parent";
+    edit.WriteProfileString("a", "2", value);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(30);
+        std::string theirs = "child";
+        INIHandler::WriteProfileString(synced.file("MRU.INI"), "a", "3", theirs);
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(readBytes(synced.file("MRU.INI")), "[a]\r\n1=new\r\n");  // the child waits
+    EXPECT_TRUE(edit.commit());
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_EQ(readBytes(synced.file("MRU.INI")), "[a]\r\n1=new\r\n2=parent\r\n3=child\r\n");
+    EXPECT_TRUE(isLink(program.file("MRU.INI")));
+    EXPECT_EQ(program.listing(), "MRU.INI;Settings.ini;");
+    EXPECT_EQ(synced.listing(), "MRU.INI;Settings.ini;");
+
+    // A link another user made (in a folder others may write) is not followed: the write
+    // replaces the link, and the file it leads to stays as it was.
+    if (::geteuid() != 0) return;
+    ASSERT_EQ(::lchown(program.file("Settings.ini").c_str(), 12345, 12345), 0);
+    value = "log";
+    INIHandler::WriteProfileString(program.path() + "\\Settings.ini", "ASSOCIATION", "0", value);
+    EXPECT_FALSE(isLink(program.file("Settings.ini")));
+    EXPECT_EQ(readBytes(program.file("Settings.ini")), "[ASSOCIATION]\r\n0=log\r\n");
+    EXPECT_EQ(readBytes(synced.file("Settings.ini")), "[ASSOCIATION]\r\n0=txt\r\n");
 }
 
 TEST(FileLayer, FoldersAreCheckedAndCreatedOneLevelDeep) {

@@ -204,6 +204,21 @@ TEST(ProfileDocumentEncodings, LegacyFilesAreReadAsWindows1252) {
               "[caf\xC3\xA9]\r\n1=\xE2\x82\xAC 5 \xE2\x80\x93 na\xC3\xAFve\xC2\x81\r\n2=x\r\n");
 }
 
+// A line another program wrote in the ANSI code page leaves the UTF-8 records as they are:
+// found by their names, and written back byte for byte.
+TEST(ProfileDocumentEncodings, OnlyTheLinesThatAreNotUtf8AreReadInTheLegacyCodePage) {
+    const std::string utf8Record = "[caf\xC3\xA9.exe]\r\n0=1\r\n1=na\xC3\xAFve \xE2\x82\xAC\r\n";
+    ProfileDocument doc(utf8Record + "[old.exe]\r\n1=r\xE9sum\xE9\r\n; \x80\r\n2=\xC3\xA9\r\n");
+    EXPECT_EQ(doc.sourceEncoding(), ProfileDocument::Encoding::Legacy);
+    EXPECT_EQ(valueOf(doc, "CAF\xC3\x89.EXE", "1"), "na\xC3\xAFve \xE2\x82\xAC");
+    EXPECT_EQ(valueOf(doc, "old.exe", "1"), "r\xC3\xA9sum\xC3\xA9");
+    EXPECT_EQ(valueOf(doc, "old.exe", "2"), "\xC3\xA9");
+    doc.write("old.exe", "3", "x");
+    EXPECT_EQ(doc.serialise(), utf8Record +
+                                   "[old.exe]\r\n1=r\xC3\xA9sum\xC3\xA9\r\n; \xE2\x82\xAC\r\n"
+                                   "2=\xC3\xA9\r\n3=x\r\n");
+}
+
 TEST(ProfileDocumentEncodings, AMalformedByteInAWrittenTextCannotTurnTheFileLegacy) {
     ProfileDocument doc("[s]\r\n1=\xC3\xA9\r\n");
     doc.write("s", "2", "\x80!");

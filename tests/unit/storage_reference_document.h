@@ -139,8 +139,19 @@ inline ReferenceDocument::ReferenceDocument(std::string_view bytes) {
     } else if (utf8::isValid(bytes)) {
         parse(std::make_unique<std::string>(bytes));
     } else {
+        // Line by line: a line that is not UTF-8 is Windows-1252, the others keep their bytes.
         encoding_ = Encoding::Windows1252;
-        parse(std::make_unique<std::string>(text::windows1252ToUtf8(bytes)));
+        auto text = std::make_unique<std::string>();
+        std::size_t pos = 0;
+        while (pos < bytes.size()) {
+            std::size_t end = bytes.find_first_of("\r\n", pos);
+            if (end == std::string_view::npos) end = bytes.size();
+            const std::string_view line = bytes.substr(pos, end - pos);
+            *text += utf8::isValid(line) ? std::string(line) : text::windows1252ToUtf8(line);
+            pos = end;
+            while (pos < bytes.size() && (bytes[pos] == '\r' || bytes[pos] == '\n')) *text += bytes[pos++];
+        }
+        parse(std::move(text));
     }
 }
 

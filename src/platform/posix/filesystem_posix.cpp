@@ -38,6 +38,36 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The file path names once its symbolic links are followed, so that a write replaces the
+// linked file and keeps the link (a history kept in a synchronised folder through a link), and
+// every writer of one file builds its temporary and lock names beside that one file. Only a
+// link of the user's own (or root's) is followed: one that another user planted in a shared
+// folder would otherwise steer our write to any file the user may change, so it is replaced
+// like a plain file, as the system's own rules for links in shared folders have it. A path
+// whose folder cannot be resolved is used as given.
+std::string resolvedPath(const std::string& native) {
+    std::string path = native;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+        if (info.st_uid != ::geteuid() && info.st_uid != 0) break;
+        std::string link(4096, '\0');
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) break;
+        link.resize(static_cast<std::size_t>(n));
+        path = link.front() == '/' ? link : folderOf(path) + "/" + link;
+    }
+    const std::size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty() || base == "." || base == "..") return path;
+    char* real = ::realpath(folderOf(path).c_str(), nullptr);
+    if (real == nullptr) return path;
+    std::string folder = real;
+    std::free(real);
+    if (folder != "/") folder += '/';
+    return folder + base;
+}
+
 Result fromErrno(int error) {
     switch (error) {
         case ENOENT:
@@ -125,7 +155,7 @@ Result readFile(const std::string& path, std::string& bytes) {
 }
 
 Result replaceFile(const std::string& path, std::string_view bytes) {
-    const std::string target = nativePath(path);
+    const std::string target = resolvedPath(nativePath(path));
     // A rename would replace a read-only file in a writable folder; Windows refuses that, and
     // so do we, so a file the user marked read-only stays as it is on every platform.
     if (::access(target.c_str(), W_OK) != 0 && errno != ENOENT) return fromErrno(errno);
@@ -205,16 +235,18 @@ std::string userDataFolder() {
     return folder + "/.local/share";
 }
 
-// The lock file is removed by its holder before unlocking. A process that opened the file
-// before the removal finds, once it holds the lock, that the name now leads elsewhere (or
-// nowhere) and starts over, so exactly one process holds the lock of the current file.
+// The lock file is removed by its holder before unlocking, so none stays beside the data. A
+// process that opened the file before the removal finds, once it holds the lock, that the name
+// now leads elsewhere (or nowhere) and starts over, so exactly one process holds the lock of
+// the current file. A writer that dies holding the lock leaves the file behind, unlocked: the
+// system drops the lock with the process, and the next writer takes it and removes the file.
 struct FileLock::Impl {
     std::string path;
     int fd;
 };
 
 FileLock::FileLock(const std::string& guardedPath) {
-    const std::string lockPath = nativePath(guardedPath) + ".lock";
+    const std::string lockPath = resolvedPath(nativePath(guardedPath)) + ".lock";
     for (;;) {
         const int fd = openRetrying(lockPath.c_str(), O_RDWR | O_CREAT, 0666);
         if (fd < 0) return;

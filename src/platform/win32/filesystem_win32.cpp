@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "platform/filesystem.h"
@@ -71,6 +72,50 @@ class ScopedHandle {
     HANDLE h_;
 };
 
+// The final path of an existing file or folder (links followed, long names, one spelling),
+// with the "\\?\" prefix the system gives it; empty when it cannot be opened.
+std::wstring finalPathOf(const std::wstring& path) {
+    // No access rights are needed to ask for the name; FILE_FLAG_BACKUP_SEMANTICS opens folders.
+    ScopedHandle item(::CreateFileW(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!item.valid()) return {};
+    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    const DWORD size = ::GetFinalPathNameByHandleW(item.get(), nullptr, 0, kFlags);
+    if (size == 0) return {};
+    std::wstring out(size, L'\0');
+    const DWORD n = ::GetFinalPathNameByHandleW(item.get(), out.data(), size, kFlags);
+    if (n == 0 || n >= size) return {};
+    out.resize(n);
+    return out;
+}
+
+// The file path names once every link is followed, so that a write replaces the linked file
+// and keeps the link, and every writer of one file, however it was spelt, builds its temporary
+// name beside that one file and takes one lock. While the file does not exist yet the name is
+// resolved from its folder; a path that cannot be resolved is used in its full form.
+std::wstring resolvedPath(const std::wstring& path) {
+    std::wstring full = path;
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size != 0) {
+        full.assign(size, L'\0');
+        const DWORD n = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+        if (n == 0 || n >= size) {
+            full = path;
+        } else {
+            full.resize(n);
+        }
+    }
+    std::wstring resolved = finalPathOf(full);
+    if (!resolved.empty()) return resolved;
+    const std::size_t slash = full.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash + 1 == full.size()) return full;
+    resolved = finalPathOf(full.substr(0, slash));
+    if (resolved.empty()) return full;
+    if (resolved.back() != L'\\') resolved += L'\\';
+    return resolved + full.substr(slash + 1);
+}
+
 // A name beside path that no other writer uses: process id plus a per-process counter.
 std::wstring temporaryName(const std::wstring& path) {
     static std::atomic<unsigned> counter{0};
@@ -107,6 +152,12 @@ void removeLeftTemporaries(const std::wstring& path) {
         ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
+}
+
+// Earlier versions locked a file beside the data, and left it there; writers now take a named
+// mutex, so the file is nobody's lock any more and goes with the next write.
+void removeOldLockFile(const std::wstring& target) {
+    ::DeleteFileW((target + L".lock").c_str());
 }
 
 bool writeAll(HANDLE file, const char* data, std::size_t size) {
@@ -150,7 +201,7 @@ Result readFile(const std::string& path, std::string& bytes) {
 }
 
 Result replaceFile(const std::string& path, std::string_view bytes) {
-    const std::wstring target = widen(path);
+    const std::wstring target = resolvedPath(widen(path));
     // Windows refuses to move over a read-only file, but not every file system under it
     // does (Wine as root); the check keeps a file the user marked read-only as it is.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -195,6 +246,7 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     // The new content is in place: a hook here can still end the process, but cannot undo it.
     (void)stepAllowed(WriteStep::AfterReplace);
     removeLeftTemporaries(target);
+    removeOldLockFile(target);
     return Result::Ok;
 }
 
@@ -240,31 +292,62 @@ std::string userDataFolder() {
     return folder;
 }
 
-// The lock file stays beside the guarded file (hidden): removing it safely while another
-// process waits on it would need delete-pending semantics that not every file system keeps.
+// Writers of one file are serialised by a named mutex, so no lock file stays beside the data:
+// the system releases the mutex of a writer that dies, and removes it with its last handle.
+// The name comes from the file's resolved path with its letter case folded, as the file
+// system compares names, so every spelling of one file meets at one mutex. It lives in the
+// session's namespace: one in the global namespace could be created first by another user of
+// the machine, who could then hold it and stop every write of ours.
 struct FileLock::Impl {
-    HANDLE file;
+    HANDLE mutex;
 };
 
+namespace {
+
+std::wstring lockName(const std::string& guardedPath) {
+    std::wstring path = resolvedPath(widen(guardedPath));
+    // The same file named with and without the prefix for long paths.
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        path = L"\\" + path.substr(7);
+    } else if (path.rfind(L"\\\\?\\", 0) == 0) {
+        path = path.substr(4);
+    }
+    if (!path.empty()) {
+        const int size = static_cast<int>(path.size());
+        ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.data(), size, path.data(),
+                        size, nullptr, nullptr, 0);
+    }
+    // Mutex names are short and may hold no backslash: the path goes in as a 64-bit hash. Two
+    // files that happened to share one would only take turns, never lose a write.
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    for (const wchar_t c : path) {
+        hash ^= static_cast<std::uint16_t>(c);
+        hash *= 0x100000001B3u;
+    }
+    std::wstring name = L"Local\\Tarvolin.write.";
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    return name;
+}
+
+}  // namespace
+
 FileLock::FileLock(const std::string& guardedPath) {
-    const HANDLE file =
-        ::CreateFileW(widen(guardedPath + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    OVERLAPPED whole{};
-    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole)) {
-        ::CloseHandle(file);
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, lockName(guardedPath).c_str());
+    if (mutex == nullptr) return;
+    // WAIT_ABANDONED: the last holder died. Its write either replaced the file whole or never
+    // reached it, so the lock is ours to take.
+    const DWORD wait = ::WaitForSingleObject(mutex, INFINITE);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        ::CloseHandle(mutex);
         return;
     }
-    impl_ = std::make_unique<Impl>(Impl{file});
+    impl_ = std::make_unique<Impl>(Impl{mutex});
 }
 
 FileLock::~FileLock() {
     if (!impl_) return;
-    OVERLAPPED whole{};
-    ::UnlockFileEx(impl_->file, 0, 1, 0, &whole);
-    ::CloseHandle(impl_->file);
+    ::ReleaseMutex(impl_->mutex);
+    ::CloseHandle(impl_->mutex);
 }
 
 void setWriteStepHook(WriteStepHook hook) {
