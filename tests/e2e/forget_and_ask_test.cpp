@@ -77,7 +77,9 @@ protected:
         if (!tarvo) return nullptr;
         HWND dialog = waitForWindow(tarvo.pid(), 30s);
         EXPECT_NE(dialog, nullptr) << "no dialog window appeared";
-        if (dialog) EXPECT_TRUE(bringToFront(dialog));
+        if (dialog) {
+            EXPECT_TRUE(bringToFront(dialog));
+        }
         return dialog;
     }
     HWND argumentBox(HWND dialog) { return GetParent(focusOf(dialog)); }
