@@ -31,6 +31,10 @@ TEST(WinFileTypes, ReportsTheDefaultVerbsCommandOfARegisteredType) {
     ASSERT_TRUE(setDefault(L"TarvoTestTvqc\\shell\\open\\command", command));
     win::WinFileTypes types;
     EXPECT_EQ(types.defaultCommand("C:\\some dir.x\\notes.TVQC"), win::narrow(command));
+    // A command longer than the first buffer comes back whole.
+    const std::wstring longCommand = L"\"C:\\" + std::wstring(700, L'x') + L".exe\" \"%1\" %*";
+    ASSERT_TRUE(setDefault(L"TarvoTestTvqc\\shell\\open\\command", longCommand));
+    EXPECT_EQ(types.defaultCommand("notes.tvqc"), win::narrow(longCommand));
     // A type the system does not know and a name without an extension give no command (and
     // not the "Open With" fallback).
     EXPECT_EQ(types.defaultCommand("C:\\dir\\notes.tvqnone"), std::nullopt);

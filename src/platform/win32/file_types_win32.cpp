@@ -43,8 +43,9 @@ std::optional<std::string> WinFileTypes::defaultCommand(const std::string& fileP
     const std::wstring ext = extensionOf(widen(filePath));
     if (!query || ext.size() < 2) return std::nullopt;
     // IGNOREUNKNOWN: a type the system does not know fails, instead of answering with the
-    // "Open With" command that every unknown type falls back on. No verb: the default one.
-    const ASSOCF flags = ASSOCF_INIT_IGNOREUNKNOWN;
+    // "Open With" command that every unknown type falls back on. NOTRUNCATE: a long command
+    // is asked for again in full, never cut (a cut could lose its "%*"). No verb: the default.
+    const ASSOCF flags = ASSOCF_INIT_IGNOREUNKNOWN | ASSOCF_NOTRUNCATE;
     std::wstring command(512, L'\0');
     DWORD size = static_cast<DWORD>(command.size());
     HRESULT result = query(flags, ASSOCSTR_COMMAND, ext.c_str(), nullptr, command.data(), &size);
