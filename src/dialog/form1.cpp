@@ -99,6 +99,7 @@ void Form1::ClearMRU() {
 
 void Form1::CMD_OK_Click() {
     const std::string argument = c_.cmbArg.text();
+    if (!argumentsArriveOrAccepted(argument)) return;
     ShellRequest request;
     request.owner = &c_.form;
     request.directory = TargetFolder_;

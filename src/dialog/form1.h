@@ -9,6 +9,7 @@
 
 #include "dialog/common_dialog.h"
 #include "platform/controls.h"
+#include "platform/file_types.h"
 #include "platform/host.h"
 #include "platform/pickers.h"
 #include "platform/shell.h"
@@ -33,6 +34,8 @@ struct Form1Services {
     Shell& shell;
     FilePicker& filePicker;
     FolderPicker& folderPicker;
+    // Asked before OK whether the file's type passes arguments on; none: nobody is asked.
+    FileTypes* fileTypes = nullptr;
 };
 
 inline constexpr int kHistorySize = 20;
@@ -70,6 +73,9 @@ public:
     void OLEDragDrop(const std::vector<std::string>& files);
     // Runs the handler of a Browse menu item by its name.
     void menuCommand(const std::string& itemName);
+    // Shift+Delete on the highlighted item of cmbArg's dropped-down list: the entry leaves the
+    // list and the record in MRU.INI.
+    void cmbArg_ForgetItem(int index);
 
     // Read access for the front end and the tests.
     const std::string& TargetPath() const { return TargetPath_; }
@@ -83,6 +89,9 @@ private:
     bool pickFilePiece(std::string& piece);
     bool pickFolderPath(std::string& path);
     void setArgumentText(const std::string& text);
+    // False when the file's type would drop the argument text and the user chose not to run
+    // it so; nothing has been written or launched then.
+    bool argumentsArriveOrAccepted(const std::string& argument);
 
     Form1Controls c_;
     Form1Services s_;

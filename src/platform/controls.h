@@ -48,6 +48,21 @@ public:
     virtual int listCount() const = 0;
     virtual std::string list(int index) const = 0;
     virtual void addItem(const std::string& item) = 0;
+    // Removes the item at index; the text, caret and selection stay. This way works on any
+    // box through the calls above; a front end may do it in one step.
+    virtual void removeItem(int index) {
+        if (index < 0 || index >= listCount()) return;
+        std::vector<std::string> rest;
+        for (int i = 0; i < listCount(); ++i)
+            if (i != index) rest.push_back(list(i));
+        const std::string keptText = text();
+        const int start = selStart(), length = selLength();
+        clear();
+        for (const auto& item : rest) addItem(item);
+        setText(keptText);
+        setSelStart(start);
+        setSelLength(length);
+    }
     // Removes every item and the text.
     virtual void clear() = 0;
     virtual int listIndex() const = 0;

@@ -28,7 +28,7 @@ std::string removeQuestion(const std::string& ext) {
 }  // namespace
 
 frmSettings::frmSettings(SettingsControls controls, SettingsServices services)
-    : c_(controls), s_(services) {}
+    : c_(controls), s_(services), registry_(services.registry) {}
 
 frmSettings::~frmSettings() = default;
 
@@ -38,7 +38,7 @@ void frmSettings::Form_Load() {
     SettingsFile_ = dataFile(folder, mru::kSettingsFileName);
     c_.Image1.showWindowIcon();
 
-    list_ = std::make_unique<AssociationList>(c_.List1, s_.registry, s_.host, &c_.form, folder,
+    list_ = std::make_unique<AssociationList>(c_.List1, registry_, s_.host, &c_.form, folder,
                                               SettingsFile_);
     list_->load();
 
@@ -76,6 +76,7 @@ void frmSettings::CMD_ADD_Click() {
     const std::string ext = s_.host.inputBox(&c_.form, kAddPrompt, kTitle, "");
     if (ext.empty() || !list_) return;
     list_->add(ext);
+    registry_.announce(s_.fileTypes);
 }
 
 void frmSettings::CMD_REMOVE_Click() {
@@ -85,9 +86,12 @@ void frmSettings::CMD_REMOVE_Click() {
     if (s_.host.messageBox(&c_.form, removeQuestion(ext), kTitle, MsgButtons::YesNo,
                            MsgIcon::Question) != MsgResult::Yes)
         return;
+    const bool removed = list_->remove(k);
+    // Told before the uninstaller hand-off below, which ends the program.
+    registry_.announce(s_.fileTypes);
     // Not removed (the list file refused the rewrite, and the user has been told): the entry
     // stays selected, so "Remove" stays ready for another try.
-    if (!list_->remove(k)) return;
+    if (!removed) return;
     c_.CMD_REMOVE.setEnabled(false);
 
     if (c_.List1.listCount() != 0) return;

@@ -7,10 +7,12 @@
 #include <string>
 
 #include "platform/controls.h"
+#include "platform/file_types.h"
 #include "platform/host.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "settings/associations.h"
+#include "settings/registry_changes.h"
 
 namespace tarvo {
 
@@ -76,6 +78,8 @@ struct SettingsServices {
     Shell& shell;
     Registry& registry;
     DialogLink& dialog;
+    // Told once after each add or removal that changed verbs; none: nobody is told.
+    FileTypes* fileTypes = nullptr;
 };
 
 class frmSettings {
@@ -111,6 +115,9 @@ private:
 
     SettingsControls c_;
     SettingsServices s_;
+    // The registry as the association list changes it, so each command tells the file
+    // manager once.
+    RegistryChanges registry_;
     std::string HistoryFile_;
     std::string SettingsFile_;
     std::unique_ptr<AssociationList> list_;

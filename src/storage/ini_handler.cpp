@@ -67,6 +67,11 @@ void ProfileEdit::DeleteProfileSection(const std::string& section) {
     if (state_->doc.deleteSection(section)) state_->changed = true;
 }
 
+void ProfileEdit::DeleteProfileKey(const std::string& section, const std::string& key) {
+    if (state_->finished) return;
+    if (state_->doc.deleteKey(section, key)) state_->changed = true;
+}
+
 // The edit ends here: the lock is released, and later writes change nothing, so no write can
 // reach the file without the lock.
 bool ProfileEdit::commit() {

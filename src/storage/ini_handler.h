@@ -40,6 +40,8 @@ public:
     void WriteProfileString(const std::string& section, const std::string& key,
                             std::string& value);
     void DeleteProfileSection(const std::string& section);
+    // Removes one key of a section, as the platform's write of a null value does.
+    void DeleteProfileKey(const std::string& section, const std::string& key);
     // Writes the file when an operation changed it. False when the system refused the write;
     // the file is then as it was before the edit.
     bool commit();

@@ -527,6 +527,22 @@ bool ProfileDocument::deleteSection(std::string_view section) {
     return true;
 }
 
+bool ProfileDocument::deleteKey(std::string_view section, std::string_view key) {
+    Section* found = findSection(foldName(section));
+    if (found == nullptr || !read(section, key)) return false;
+    Lines& s = linesOf(*found);
+    const std::string wanted = foldName(key);
+    const auto gone = std::remove_if(s.body.begin(), s.body.end(), [&](const Line& line) {
+        const std::size_t eq = keySeparator(line.text);
+        if (eq == std::string_view::npos || foldName(line.text.substr(0, eq)) != wanted)
+            return false;
+        --eolCounts_[static_cast<std::size_t>(line.eol)];
+        return true;
+    });
+    s.body.erase(gone, s.body.end());
+    return true;
+}
+
 // Calls sink with the document's bytes in order: runs of untouched text as one piece each,
 // then every line and line end of an edited section.
 template <typename Sink>

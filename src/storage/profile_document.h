@@ -54,6 +54,9 @@ class ProfileDocument {
       bool write(std::string_view section, std::string_view key, std::string_view value);
       // Removes the section's header and lines up to the next section. True when it changed.
       bool deleteSection(std::string_view section);
+      // Removes every line of key in section (the first section of that name), so that no
+      // later copy of the key comes back in its place. True when it changed.
+      bool deleteKey(std::string_view section, std::string_view key);
 
       // The file's bytes: untouched lines exactly as parsed.
       std::string serialise() const;

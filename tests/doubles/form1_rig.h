@@ -4,6 +4,7 @@
 #include "dialog/form1.h"
 #include "dialog/form1_layout.h"
 #include "doubles/fake_controls.h"
+#include "doubles/fake_file_types.h"
 #include "doubles/fake_services.h"
 #include "doubles/temp_folder.h"
 
@@ -36,6 +37,7 @@ struct Form1Rig {
     FakeShell shell;
     FakeFilePicker files;
     FakeFolderPicker folders;
+    FakeFileTypes types;
     FakeWindow form{0, 0, kCollapsedWidth, 1725, "Tarvolin"};
     FakeControl Label1 = fromLayout("Label1");
     FakeComboBox cmbArg;
@@ -47,7 +49,7 @@ struct Form1Rig {
     FakeControl CMD_WIDTH = fromLayout("CMD_WIDTH");
     Form1 dialog{{form, Label1, cmbArg, Check1, CMD_OK, CMD_Cancel, CMD_Browse, CMD_About,
                   CMD_WIDTH},
-                 {host, shell, files, folders}};
+                 {host, shell, files, folders, &types}};
 
     std::string mru() const { return temp.read("MRU.INI"); }
     void setMru(const std::string& bytes) const { temp.write("MRU.INI", bytes); }

@@ -7,6 +7,7 @@
 
 #include "doubles/fake_controls.h"
 #include "doubles/fake_dialog_link.h"
+#include "doubles/fake_file_types.h"
 #include "doubles/fake_registry.h"
 #include "doubles/fake_services.h"
 #include "doubles/temp_folder.h"
@@ -94,8 +95,9 @@ struct SettingsRig {
     FakeShell shell;
     FakeRegistry registry;
     FakeDialogLink dialog;
+    FakeFileTypes types;
     SettingsFakeControls ui;
-    frmSettings window{ui.wire(), {host, shell, registry, dialog}};
+    frmSettings window{ui.wire(), {host, shell, registry, dialog, &types}};
 };
 
 }  // namespace tarvo::test

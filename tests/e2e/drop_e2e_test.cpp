@@ -87,6 +87,9 @@ TEST_F(DropE2E, DroppedPathsJoinTheTypedTextBareAndReachTheTarget) {
     ASSERT_NE(process, nullptr);
 
     typeText(L"-c ");
+    // Typed keys are queued input, which the program takes after posted messages such as a
+    // drop: the text must be in the box before the drop is posted.
+    ASSERT_EQ(waitForText(combo, L"-c "), L"-c ");
     // Three files on the argument box: only the first is added, bare, blanks and all.
     dropInto(process, combo, dropped);
     const std::wstring afterFirst = L"-c " + dropped[0];
@@ -95,6 +98,7 @@ TEST_F(DropE2E, DroppedPathsJoinTheTypedTextBareAndReachTheTarget) {
     // Setting the text puts the caret back at the start; the user goes to the end to type on.
     pressKey(VK_END);
     typeText(L" -v ");
+    ASSERT_EQ(waitForText(combo, afterFirst + L" -v "), afterFirst + L" -v ");
     // On the bare form: the first of its list is added too.
     dropInto(process, dialog, {dropped[2], dropped[0], dropped[1]});
     const std::wstring all = afterFirst + L" -v " + dropped[2];

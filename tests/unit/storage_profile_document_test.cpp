@@ -128,6 +128,21 @@ TEST(ProfileDocumentEdits, DeletingRemovesTheSectionUpToTheNextOne) {
     EXPECT_EQ(doc.serialise(), "top\r\n[b]\r\n1=y\r\n");
 }
 
+// A deleted key takes its line with it, every copy in the section, and nothing else: other
+// keys, comments, other sections and the last line's missing line end stay as they were.
+TEST(ProfileDocumentEdits, DeletingAKeyRemovesItsLinesOnly) {
+    ProfileDocument doc("[a]\r\n1=x\r\n; note\r\n 2 =y\r\n2=copy\r\n[b]\r\n2=b\r\n[a]\r\n3=z");
+    EXPECT_TRUE(doc.deleteKey(" A", "2 "));
+    EXPECT_EQ(valueOf(doc, "a", "2"), "<missing>");
+    EXPECT_EQ(doc.serialise(), "[a]\r\n1=x\r\n; note\r\n[b]\r\n2=b\r\n[a]\r\n3=z");
+    EXPECT_FALSE(doc.deleteKey("a", "2"));
+    EXPECT_FALSE(doc.deleteKey("a", "3"));  // in the second copy of the section, never read
+    EXPECT_FALSE(doc.deleteKey("none", "1"));
+    EXPECT_TRUE(doc.deleteKey("a", "1"));
+    doc.write("a", "4", "w");  // a key added after a deletion goes where keys go
+    EXPECT_EQ(doc.serialise(), "[a]\r\n; note\r\n4=w\r\n[b]\r\n2=b\r\n[a]\r\n3=z");
+}
+
 TEST(ProfileDocumentDuplicates, FirstSectionAndKeyAreUsedAndDeleteRemovesAllCopies) {
     const std::string file = "[a]\r\nk=1\r\nk=2\r\n[b]\r\nk=b\r\n[A]\r\nk=3\r\nonly=later\r\n";
     ProfileDocument doc(file);

@@ -2,6 +2,7 @@
 #include "frontend/win32/form1_window.h"
 
 #include "dialog/form1_layout.h"
+#include "frontend/win32/forget_key.h"
 
 namespace tarvo::win {
 
@@ -28,6 +29,8 @@ Form1Window::Form1Window(Form1Services services, BuildOptions options)
     e.close = [services] { services.host.unloadDialog(); };
     e.keyPreview = [this](int key) { return form1_.Form_KeyPress(key); };
     e.keyPress["cmbArg"] = [this](int key) { return form1_.cmbArg_KeyPress(key); };
+    if (auto* box = dynamic_cast<WinComboBox*>(form_.find("cmbArg")); box && box->edit())
+        watchForgetKey(box->edit(), [this](int index) { form1_.cmbArg_ForgetItem(index); });
 }
 
 void Form1Window::onClick(const std::string& control) {

@@ -15,11 +15,13 @@
 #include "frontend/win32/host_win32.h"
 #include "frontend/win32/message_loop.h"
 #include "frontend/win32/pickers_win32.h"
+#include "platform/win32/file_types_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "frontend/win32/settings_window_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "settings/associations.h"
 #include "settings/frm_settings.h"
+#include "settings/registry_changes.h"
 
 namespace tarvo::win {
 namespace {
@@ -31,13 +33,13 @@ class Program {
                                  [this] { unloadSettings(); }}) {}
 
     int run(const wchar_t* commandLine) {
-        dialog_ =
-            std::make_unique<Form1Window>(Form1Services{host_, shell_, filePicker_, folderPicker_});
+        dialog_ = std::make_unique<Form1Window>(
+            Form1Services{host_, shell_, filePicker_, folderPicker_, &fileTypes_});
         link_ = std::make_unique<Form1Link>(dialog_->form1());
         const std::string text = commandLineArguments(
             std::u16string_view(reinterpret_cast<const char16_t*>(commandLine)));
         const StartMode mode = Form_Initialize(dialog_->form1(), host_, text, [this] {
-            RemoveAllAssociations(registry_, host_.programFolder());
+            RemoveAllAssociationsAndAnnounce(registry_, &fileTypes_, host_.programFolder());
         });
         if (mode == StartMode::ClearRegistry) return 0;
         if (mode == StartMode::Dialog) dialog_->native().show();
@@ -58,7 +60,7 @@ class Program {
         retired_.reset();
         if (!settings_) {
             settings_ = std::make_unique<SettingsWindow>(
-                SettingsServices{host_, shell_, registry_, *link_});
+                SettingsServices{host_, shell_, registry_, *link_, &fileTypes_});
             settings_->load();
         }
     }
@@ -78,6 +80,7 @@ class Program {
     WinFilePicker filePicker_;
     WinFolderPicker folderPicker_;
     Win32Registry registry_;
+    WinFileTypes fileTypes_;
     std::unique_ptr<Form1Window> dialog_;
     std::unique_ptr<Form1Link> link_;
     std::unique_ptr<SettingsWindow> settings_;

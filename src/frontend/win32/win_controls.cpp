@@ -220,6 +220,11 @@ void WinComboBox::addItem(const std::string& item) {
     SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
+void WinComboBox::removeItem(int index) {
+    // The edit text stays: CB_DELETESTRING changes only the list.
+    SendMessageW(hwnd(), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
 void WinComboBox::clear() {
     SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
     SetWindowTextW(hwnd(), L"");

@@ -127,6 +127,7 @@ public:
     int listCount() const override;
     std::string list(int index) const override;
     void addItem(const std::string& item) override;
+    void removeItem(int index) override;
     void clear() override;
     int listIndex() const override;
     void setListIndex(int index) override;
