@@ -14,6 +14,7 @@
 namespace tarvo {
 namespace {
 
+constexpr char kTitle[] = "Tarvolin";
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr const char* kFolderPrompt = "Select Folder...";
@@ -35,6 +36,12 @@ std::array<std::string, kHistorySize> historyIn(const Profile& file, const std::
         if (entry.empty()) break;
     }
     return history;
+}
+
+// The file that could not be started, then the system's reason, as the system's own boxes
+// put them.
+std::string launchFailedText(const std::string& path, const std::string& reason) {
+    return path + "\r\n\r\n" + reason;
 }
 
 // The stored check state as the check box takes it: "1" sets it, anything else (a hand-edited
@@ -129,7 +136,12 @@ void Form1::CMD_OK_Click() {
         }
         edit.commit();
     }
-    s_.shell.execute(request);
+    // A launch the system refuses is told to the user before the program ends, or the
+    // failure would look like success; a prompt the user declined needs no word.
+    const ShellResult result = s_.shell.execute(request);
+    if (!result.ok && !result.cancelled)
+        s_.host.messageBox(&c_.form, launchFailedText(TargetPath_, result.reason), kTitle,
+                           MsgButtons::Ok, MsgIcon::Critical);
     s_.host.endProgram();
 }
 
