@@ -208,7 +208,15 @@ void Form1::CMD_WIDTH_Click() {
 void Form1::CMD_Browse_Click() {
     const std::string chosen =
         c_.form.popupMenu(browseMenu(), c_.CMD_Browse.left() + 50, c_.CMD_Browse.top() + 50);
+    // A menu closed without a choice leaves the focus on the button, as any menu button does.
+    if (chosen.empty()) return;
     menuCommand(chosen);
+    focusArgumentBox();
+}
+
+void Form1::focusArgumentBox() {
+    c_.cmbArg.setFocus();
+    c_.cmbArg.setSelStart(static_cast<int>(utf8::length(c_.cmbArg.text())));
 }
 
 void Form1::menuCommand(const std::string& itemName) {
@@ -268,6 +276,7 @@ void Form1::OLEDragDrop(const std::vector<std::string>& files) {
     // Only the first dropped item counts; a drop that carries no file list changes nothing.
     if (files.empty() || files.front().empty()) return;
     setArgumentText(c_.cmbArg.text() + files.front());
+    focusArgumentBox();
 }
 
 }  // namespace tarvo

@@ -70,6 +70,10 @@ public:
     void OLEDragDrop(const std::vector<std::string>& files);
     // Runs the handler of a Browse menu item by its name.
     void menuCommand(const std::string& itemName);
+    // The keyboard goes back to the argument box with the caret at the end of its text, so
+    // typing goes on after an inserted path and no letter is taken as another control's
+    // access key.
+    void focusArgumentBox();
 
     // Read access for the front end and the tests.
     const std::string& TargetPath() const { return TargetPath_; }
