@@ -95,6 +95,9 @@ TEST_F(DropE2E, DroppedPathsJoinTheTypedTextBareAndReachTheTarget) {
     // Setting the text puts the caret back at the start; the user goes to the end to type on.
     pressKey(VK_END);
     typeText(L" -v ");
+    // Typed keys reach the program as input, which its thread takes after any posted message:
+    // the drop waits until they are in the text.
+    ASSERT_EQ(waitForText(combo, afterFirst + L" -v "), afterFirst + L" -v ");
     // On the bare form: the first of its list is added too.
     dropInto(process, dialog, {dropped[2], dropped[0], dropped[1]});
     const std::wstring all = afterFirst + L" -v " + dropped[2];
