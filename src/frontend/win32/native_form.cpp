@@ -155,7 +155,8 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
         SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
         SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
     } else {
-        // Themed frames are told so as well.
+        // A themed frame would draw the taskbar's icon in the caption all the same; it is
+        // told to draw none.
         WTA_OPTIONS hide{WTNCA_NODRAWICON, WTNCA_NODRAWICON};
         SetWindowThemeAttribute(hwnd, WTA_NONCLIENT, &hide, sizeof hide);
     }
