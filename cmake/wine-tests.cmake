@@ -18,9 +18,9 @@ set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TARVO_WIN_OUT}
 file(GLOB TARVO_WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 if(TARVO_WIN32_TEST_SOURCES)
     # The build links with -municode, so the C runtime calls wmain, which gtest_main lacks.
-    # The settings window it builds takes its link pointer from the program's resources.
+    # The windows it builds take their link pointer and icon from the program's resources.
     add_executable(tarvo_win32_tests ${TARVO_WIN32_TEST_SOURCES} tests/e2e/unicode_main.cpp
-                                     src/resources/link_cursor.rc)
+                                     src/resources/link_cursor.rc src/resources/icon_version.rc)
     target_include_directories(tarvo_win32_tests PRIVATE tests)
     target_link_libraries(tarvo_win32_tests PRIVATE tarvo_win32 GTest::gtest_main)
     target_link_options(tarvo_win32_tests PRIVATE -static)

@@ -45,15 +45,26 @@ std::string commandLineArguments(std::u16string_view line) {
     return commandLineArguments(std::string_view(utf16ToUtf8(line)));
 }
 
+std::string targetPathOf(const std::string& commandLine) {
+    const std::size_t n = commandLine.size();
+    if (n >= 2 && commandLine.front() == '"' && commandLine.back() == '"' &&
+        commandLine.find('"', 1) == n - 1)
+        return commandLine.substr(1, n - 2);
+    return commandLine;
+}
+
 StartMode Form_Initialize(Form1& form, Host& host, const std::string& commandLine,
                           const std::function<void()>& removeAllAssociations) {
-    form.setTargetPath(commandLine);
+    // The switch is the exact text; a quoted one names a file of that name like any other path.
     if (commandLine == "/cleareg") {
+        form.setTargetPath(commandLine);
         if (removeAllAssociations) removeAllAssociations();
         host.endProgram();
         return StartMode::ClearRegistry;
     }
-    if (!commandLine.empty()) {
+    const std::string path = targetPathOf(commandLine);
+    form.setTargetPath(path);
+    if (!path.empty()) {
         form.LoadTarget();
         return StartMode::Dialog;
     }

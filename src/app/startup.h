@@ -17,6 +17,12 @@ class Host;
 std::string commandLineArguments(std::u16string_view commandLineUtf16);
 std::string commandLineArguments(std::string_view commandLineUtf8);
 
+// The target path a command-line text names. The shell hands over a path with blanks in double
+// quotes when it drops a file on the program or passes it through "Send to" or "Open with"; no
+// Windows file name holds a double quote, so a text that begins and ends with one, and holds
+// no other, names the path between them. Every other text is the path as it stands.
+std::string targetPathOf(const std::string& commandLine);
+
 enum class StartMode {
     ClearRegistry,  // "/cleareg": associations removed, program ended, no window
     Dialog,         // a target was loaded; show the argument dialog
@@ -24,8 +30,8 @@ enum class StartMode {
 };
 
 // Form1's start-up: "/cleareg" (exact) calls removeAllAssociations and ends the program;
-// other non-empty text is the target path and is loaded; empty text sets CheckEx to "6",
-// shows the settings window and hides the dialog.
+// other text names the target path (targetPathOf), which is loaded when it is not empty; an
+// empty one sets CheckEx to "6", shows the settings window and hides the dialog.
 StartMode Form_Initialize(Form1& form, Host& host, const std::string& commandLine,
                           const std::function<void()>& removeAllAssociations);
 

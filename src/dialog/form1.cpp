@@ -14,6 +14,7 @@
 namespace tarvo {
 namespace {
 
+constexpr char kTitle[] = "Tarvolin";
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr const char* kFolderPrompt = "Select Folder...";
@@ -35,6 +36,12 @@ std::array<std::string, kHistorySize> historyIn(const Profile& file, const std::
         if (entry.empty()) break;
     }
     return history;
+}
+
+// The file that could not be started, then the system's reason, as the system's own boxes
+// put them.
+std::string launchFailedText(const std::string& path, const std::string& reason) {
+    return path + "\r\n\r\n" + reason;
 }
 
 // The stored check state as the check box takes it: "1" sets it, anything else (a hand-edited
@@ -130,7 +137,12 @@ void Form1::CMD_OK_Click() {
         }
         edit.commit();
     }
-    s_.shell.execute(request);
+    // A launch the system refuses is told to the user before the program ends, or the
+    // failure would look like success; a prompt the user declined needs no word.
+    const ShellResult result = s_.shell.execute(request);
+    if (!result.ok && !result.cancelled)
+        s_.host.messageBox(&c_.form, launchFailedText(TargetPath_, result.reason), kTitle,
+                           MsgButtons::Ok, MsgIcon::Critical);
     s_.host.endProgram();
 }
 
@@ -197,7 +209,15 @@ void Form1::CMD_WIDTH_Click() {
 void Form1::CMD_Browse_Click() {
     const std::string chosen =
         c_.form.popupMenu(browseMenu(), c_.CMD_Browse.left() + 50, c_.CMD_Browse.top() + 50);
+    // A menu closed without a choice leaves the focus on the button, as any menu button does.
+    if (chosen.empty()) return;
     menuCommand(chosen);
+    focusArgumentBox();
+}
+
+void Form1::focusArgumentBox() {
+    c_.cmbArg.setFocus();
+    c_.cmbArg.setSelStart(static_cast<int>(utf8::length(c_.cmbArg.text())));
 }
 
 void Form1::menuCommand(const std::string& itemName) {
@@ -257,6 +277,7 @@ void Form1::OLEDragDrop(const std::vector<std::string>& files) {
     // Only the first dropped item counts; a drop that carries no file list changes nothing.
     if (files.empty() || files.front().empty()) return;
     setArgumentText(c_.cmbArg.text() + files.front());
+    focusArgumentBox();
 }
 
 }  // namespace tarvo

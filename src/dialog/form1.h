@@ -76,6 +76,10 @@ public:
     // Shift+Delete on the highlighted item of cmbArg's dropped-down list: the entry leaves the
     // list and the record in MRU.INI.
     void cmbArg_ForgetItem(int index);
+    // The keyboard goes back to the argument box with the caret at the end of its text, so
+    // typing goes on after an inserted path and no letter is taken as another control's
+    // access key.
+    void focusArgumentBox();
 
     // Read access for the front end and the tests.
     const std::string& TargetPath() const { return TargetPath_; }

@@ -40,9 +40,10 @@ const FormSpec& form1Layout() {
         add({.name = "CMD_About", .kind = ControlKind::Button, .caption = "?", .left = 4590,
              .top = 870, .width = 345, .height = 345, .tabIndex = 5, .font = base,
              .acceptsDrops = true});
+        // The label names the target file, whatever characters and length its name has.
         add({.name = "Label1", .kind = ControlKind::Label, .caption = "FileName:", .left = 120,
              .top = 120, .width = 4695, .height = 255, .tabIndex = 6, .font = label,
-             .acceptsDrops = true});
+             .acceptsDrops = true, .showsData = true});
         add({.name = "CMD_WIDTH", .kind = ControlKind::Button, .caption = ">", .left = 4800,
              .top = -60, .width = 255, .height = 255, .tabIndex = 7, .font = base,
              .acceptsDrops = true, .toolTip = "Expand"});

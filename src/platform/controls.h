@@ -69,6 +69,8 @@ public:
     virtual void setListIndex(int index) = 0;
     // The first item in list order that begins with prefix, letter case ignored; -1 for none.
     virtual int findString(const std::string& prefix) const = 0;
+    // Gives the box the keyboard focus, as Tab would (the window's default button follows).
+    virtual void setFocus() = 0;
 };
 
 class ListBox : public virtual Control {

@@ -32,6 +32,10 @@ struct ControlSpec {
     bool visible = true;
     bool acceptsDrops = false;
     std::string toolTip{};
+    // A label that shows data (a file name) rather than a caption: "&" is shown as itself and
+    // marks no access key, the text stays on one line and is cut with an ellipsis where it
+    // does not fit, the label keeps its size, and its whole text is its tool tip.
+    bool showsData = false;
 };
 
 struct FormSpec {

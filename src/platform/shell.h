@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tarvo {
 
@@ -18,12 +19,23 @@ struct ShellRequest {
     int showCommand = 1;  // normal window
 };
 
+// How a request ended: handed over, declined by the user (a prompt of the system's that the
+// user cancelled), or refused by the system with its reason in its own words.
+struct ShellResult {
+    bool ok = true;
+    bool cancelled = false;
+    std::string reason;  // the system's text for a refusal; empty otherwise
+
+    static ShellResult accepted() { return {}; }
+    static ShellResult refused(std::string why) { return {false, false, std::move(why)}; }
+    static ShellResult declined() { return {false, true, {}}; }
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Returns when the request has been handed over (never waits for the started program);
-    // true when the shell accepted it. Callers pass the result over.
-    virtual bool execute(const ShellRequest& request) = 0;
+    // Returns when the request has been handed over (never waits for the started program).
+    virtual ShellResult execute(const ShellRequest& request) = 0;
 };
 
 }  // namespace tarvo

@@ -22,8 +22,10 @@ void Form1Link::clearArgumentBox() {
 void Form1Link::clearCheck() {
     form_.controls().Check1.setValue(0);
 }
+// The dialog comes back ready for typing, whichever of its controls had the keyboard before.
 void Form1Link::show() {
     form_.controls().form.setVisible(true);
+    form_.focusArgumentBox();
 }
 
 }  // namespace tarvo

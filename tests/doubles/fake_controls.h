@@ -88,6 +88,9 @@ public:
         return -1;
     }
 
+    void setFocus() override { ++focused; }
+    int focused = 0;  // how often the box was given the focus
+
     // What a plain key press does to the edit text when nothing swallowed it.
     void type(int key) {
         std::string before = utf8::prefix(text_, static_cast<std::size_t>(selStart_));

@@ -155,6 +155,96 @@ TEST_F(TarvoLaunch, RunAFileNowFromTheSettingsWindowLaunchesThePick) {
     EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=-n now\r\n");
 }
 
+// "Send to", "Open with" and a drop on Tarvo.exe hand over a path with blanks in double quotes:
+// the dialog names the file inside them and launches it.
+TEST_F(TarvoLaunch, AQuotedPathStartsTheFileInside) {
+    HWND dialog = openDialog(L"\"" + probe + L"\"");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_NE(findChildByText(dialog, L"probe.exe:"), nullptr) << "the label names another file";
+    typeText(L"-q");
+    pressKey(VK_RETURN);
+    expectEnded();
+
+    auto records = probeRecords(1);
+    ASSERT_EQ(records.size(), 1u) << "the quoted file was not launched";
+    expectLaunched(records[0], L"-q");
+    EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=-q\r\n");
+}
+
+// After "Add Files..." picks a file in the real open-file dialog, the keyboard is back in the
+// argument box: what the user types next goes on the text (no letter is taken as an access key,
+// "o" would press OK), and Enter launches with it all.
+TEST_F(TarvoLaunch, AfterAddFilesTypingGoesOnInTheArgumentBox) {
+    ASSERT_TRUE(writeFile(probeFolder.file(L"data file.txt"), "x"));
+    HWND dialog = openDialog(probe);
+    ASSERT_NE(dialog, nullptr);
+    typeText(L"-i ");
+    for (int i = 0; i < 4; ++i) pressKey(VK_TAB);  // to "&Browse..."
+    pressKey(VK_SPACE);
+    HWND menu = waitForWindowOf(tarvo.pid(), [](HWND w) { return className(w) == L"#32768"; });
+    ASSERT_NE(menu, nullptr) << "the Browse menu did not appear";
+    pressKey(VK_DOWN);  // "Add Files..."
+    pressKey(VK_RETURN);
+    HWND picker =
+        waitForWindowOf(tarvo.pid(), [](HWND w) { return windowText(w) == L"Browse Files..."; });
+    ASSERT_NE(picker, nullptr) << "the open-file dialog did not appear";
+    SetDlgItemTextW(picker, 0x47C, probeFolder.file(L"data file.txt").c_str());
+    PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 250 && IsWindow(picker); ++i) Sleep(20);
+    settle(dialog);
+
+    HWND focus = focusOf(dialog);
+    EXPECT_EQ(className(focus), L"Edit") << "the keyboard stayed on " << narrow(windowText(focus));
+    ASSERT_TRUE(bringToFront(dialog));
+    typeText(L" -o out");
+    pressKey(VK_RETURN);
+    expectEnded();
+
+    auto records = probeRecords(1);
+    ASSERT_EQ(records.size(), 1u);
+    expectLaunched(records[0], L"-i data file.txt -o out");
+}
+
+// A launch the system refuses (the file is gone) is told in a message box titled "Tarvolin"
+// with the file and the system's reason; the history is already recorded, and the program ends
+// once the message is closed.
+TEST_F(TarvoLaunch, ARefusedLaunchIsToldBeforeTheProgramEnds) {
+    const std::wstring gone = probeFolder.file(L"gone.exe");
+    HWND dialog = openDialog(gone);
+    ASSERT_NE(dialog, nullptr);
+    typeText(L"x");
+    pressKey(VK_RETURN);
+
+    std::wstring shown;
+    HWND box = waitForWindowOf(tarvo.pid(), [&](HWND w) {
+        if (w == dialog || windowText(w) != L"Tarvolin") return false;
+        HWND child = nullptr;
+        while ((child = FindWindowExW(w, child, L"Static", nullptr)) != nullptr) {
+            const std::wstring text = windowText(child);
+            if (text.rfind(gone, 0) == 0) {
+                shown = text;
+                return true;
+            }
+        }
+        return false;
+    });
+    ASSERT_NE(box, nullptr) << "no message for the refused launch";
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_FILE_NOT_FOUND, 0, reason, 512, nullptr);
+    std::wstring expected = gone + L"\r\n\r\n" + reason;
+    while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r' ||
+                                 expected.back() == L' '))
+        expected.pop_back();
+    EXPECT_EQ(narrow(shown), narrow(expected));
+    EXPECT_FALSE(tarvo.waitExit(300ms).has_value()) << "the program ended under its message";
+    EXPECT_EQ(mru(), "[gone.exe]\r\n0=0\r\n1=x\r\n");
+
+    ASSERT_TRUE(bringToFront(box));
+    pressKey(VK_RETURN);
+    expectEnded();
+}
+
 TEST_F(TarvoLaunch, EscClosesWithoutLaunchingOrWriting) {
     HWND dialog = openDialog(probe);
     ASSERT_NE(dialog, nullptr);

@@ -331,6 +331,9 @@ TEST_F(SettingsE2E, FromTheDialogOkGoesBackToTheDialog) {
     for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) Sleep(20);
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_FALSE(IsWindowVisible(settings));
+    // The dialog comes back ready for typing, not with the keyboard on "?".
+    settle(dialog);
+    EXPECT_EQ(className(focusOf(dialog)), L"Edit");
     EXPECT_FALSE(tarvo.waitExit(500ms).has_value()) << "the program ended with the settings window";
 
     ASSERT_TRUE(bringToFront(dialog));

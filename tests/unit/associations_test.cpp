@@ -378,7 +378,7 @@ TEST(RemoveAll, CoversTheListsOfTheProgramAndTheUsersFolder) {
 
 TEST(UninstallHandOff, StartsTheUninstallerAndEndsEvenWhenTheStartFails) {
     SettingsRig rig;
-    rig.shell.result = false;
+    rig.shell.result = ShellResult::refused("The system cannot find the file specified.");
     uninstallHandOff(rig.shell, rig.host, &rig.ui.form);
 
     ASSERT_EQ(rig.shell.requests.size(), 1u);

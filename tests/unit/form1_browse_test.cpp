@@ -127,6 +127,35 @@ TEST_F(Browse, DropAppendsOnlyTheFirstFullPath) {
     EXPECT_TRUE(rig.shell.requests.empty());
 }
 
+// After every Browse command, picked or cancelled, and after every drop the keyboard is back in
+// the argument box with the caret at the end; a menu closed without a choice leaves it alone.
+TEST_F(Browse, CommandsAndDropsGiveTheKeyboardBackToTheBoxAtTheEnd) {
+    target(R"(C:\Tools\conv.exe)", "-c ");
+    rig.files.answers = {picked(R"(C:\Tools\a.cfg)"), std::nullopt};
+    rig.folders.answers = {R"(D:\Data)"};
+    int expected = 0;
+    for (const char* item : {"browse_addfiles", "browse_addfiles", "browse_addfolders",
+                             "browse_clear_addfolders", "browse_clear_addfiles"}) {
+        SCOPED_TRACE(item);
+        rig.form.menuChoice = item;
+        rig.cmbArg.setSelStart(0);
+        rig.dialog.CMD_Browse_Click();
+        EXPECT_EQ(rig.cmbArg.focused, ++expected);
+        EXPECT_EQ(rig.cmbArg.selStart(), static_cast<int>(rig.cmbArg.text().size()));
+    }
+    EXPECT_EQ(rig.cmbArg.text(), "-c a.cfgD:\\Data");
+
+    rig.form.menuChoice = "";
+    rig.dialog.CMD_Browse_Click();
+    EXPECT_EQ(rig.cmbArg.focused, expected);
+
+    rig.dialog.OLEDragDrop({R"(E:\x.txt)"});
+    EXPECT_EQ(rig.cmbArg.focused, ++expected);
+    EXPECT_EQ(rig.cmbArg.selStart(), static_cast<int>(rig.cmbArg.text().size()));
+    rig.dialog.OLEDragDrop({});
+    EXPECT_EQ(rig.cmbArg.focused, expected);
+}
+
 TEST(RunOnce, CancelChangesNothingAndAPickLoadsTheTarget) {
     Form1Rig rig;
     rig.dialog.CheckEx = "6";

@@ -91,14 +91,34 @@ TEST(Form1Ok, LaunchRequestDirect) {
     EXPECT_EQ(empty.rig.shell.requests.at(0).parameters, "");
 }
 
-TEST(Form1Ok, EndsTheProgramEvenWhenTheLaunchFails) {
+// A refused launch is told with the system's reason, and still recorded and ended as any other;
+// a prompt the user declined is not an error to report.
+TEST(Form1Ok, ARefusedLaunchIsToldThenRecordedAndEndedAllTheSame) {
     Form1Rig rig;
-    rig.shell.result = false;
+    rig.shell.result = ShellResult::refused("The system cannot find the file specified.");
     rig.load(R"(C:\missing\gone.exe)");
     rig.cmbArg.setText("x");
     rig.dialog.CMD_OK_Click();
     EXPECT_EQ(rig.host.ended, 1);
     EXPECT_EQ(rig.mru(), record({"[gone.exe]", "0=0", "1=x"}));
+    ASSERT_EQ(rig.host.messages.size(), 1u);
+    const ShownMessage& m = rig.host.messages[0];
+    EXPECT_EQ(m.text, "C:\\missing\\gone.exe\r\n\r\nThe system cannot find the file specified.");
+    EXPECT_EQ(m.title, "Tarvolin");
+    EXPECT_EQ(m.buttons, MsgButtons::Ok);
+    EXPECT_EQ(m.icon, MsgIcon::Critical);
+
+    Form1Rig declined;
+    declined.shell.result = ShellResult::declined();
+    declined.load(R"(C:\t\admin.exe)");
+    declined.dialog.CMD_OK_Click();
+    EXPECT_TRUE(declined.host.messages.empty());
+    EXPECT_EQ(declined.host.ended, 1);
+
+    Form1Rig fine;
+    fine.load(R"(C:\t\fine.exe)");
+    fine.dialog.CMD_OK_Click();
+    EXPECT_TRUE(fine.host.messages.empty());
 }
 
 TEST(Form1Ok, MoveToFront) {

@@ -325,6 +325,7 @@ TEST(SettingsWindow, HandsOverToTheRealDialog) {
     EXPECT_EQ(d.host.settingsUnloads, 1);
     window.Form_Unload();
     EXPECT_TRUE(d.form.visible());
+    EXPECT_EQ(d.cmbArg.focused, 1);  // the dialog comes back ready for typing
     EXPECT_EQ(d.host.ended, 0);
 
     // Opened again from the dialog's "?" button.

@@ -53,6 +53,45 @@ TEST_F(Start, AnyOtherTextIsATarget) {
     }
 }
 
+// The shell quotes a path with blanks when a file is dropped on the program or sent to it; the
+// pair of quotes around the whole text is taken off, and nothing else is.
+TEST(TargetPath, OnePairOfQuotesAroundTheWholeTextIsTakenOff) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"("C:\My Files\two.bat")", R"(C:\My Files\two.bat)"},
+        {R"(C:\My Files\two.bat)", R"(C:\My Files\two.bat)"},
+        {R"("C:\My Files\two.bat" -x)", R"("C:\My Files\two.bat" -x)"},  // more than a path
+        {R"("C:\a.bat" "C:\b.bat")", R"("C:\a.bat" "C:\b.bat")"},        // two quoted paths
+        {R"("C:\a b\c.bat )", R"("C:\a b\c.bat )"},                      // unclosed
+        {R"(C:\a b\c.bat")", R"(C:\a b\c.bat")"},
+        {R"(""C:\a.bat"")", R"(""C:\a.bat"")"},
+        {"\"", "\""},
+        {"\"\"", ""},
+        {"", ""},
+    };
+    for (const auto& [line, path] : cases) EXPECT_EQ(targetPathOf(line), path) << line;
+}
+
+TEST_F(Start, AQuotedTargetLoadsThePathInside) {
+    EXPECT_EQ(start(R"("C:\My Files\two.bat")"), StartMode::Dialog);
+    EXPECT_EQ(rig.dialog.TargetPath(), R"(C:\My Files\two.bat)");
+    EXPECT_EQ(rig.dialog.FILEName, "two.bat");
+    EXPECT_EQ(rig.dialog.TargetFolder(), R"(C:\My Files\)");
+    EXPECT_EQ(rig.Label1.caption(), "two.bat:");
+
+    // Only the exact switch removes the associations; in quotes it is a file's name.
+    Form1Rig quoted;
+    int removed = 0;
+    EXPECT_EQ(Form_Initialize(quoted.dialog, quoted.host, "\"/cleareg\"", [&] { ++removed; }),
+              StartMode::Dialog);
+    EXPECT_EQ(removed, 0);
+    EXPECT_EQ(quoted.dialog.TargetPath(), "/cleareg");
+
+    // A quoted empty text names no file: the settings window, as with no text at all.
+    Form1Rig empty;
+    EXPECT_EQ(Form_Initialize(empty.dialog, empty.host, "\"\"", nullptr), StartMode::Settings);
+    EXPECT_EQ(empty.dialog.CheckEx, "6");
+}
+
 TEST_F(Start, EmptyTextShowsOnlyTheSettingsWindow) {
     EXPECT_EQ(start(""), StartMode::Settings);
     EXPECT_EQ(rig.dialog.CheckEx, "6");

@@ -2,6 +2,7 @@
 // Esc through the message loop, expand and collapse, and drops.
 #include "frontend/win32/form1_window.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,6 +13,7 @@
 #include "doubles/fake_services.h"
 #include "frontend/win32/dpi.h"
 #include "frontend/win32/win_controls.h"
+#include "settings/frm_settings.h"
 #include "win32/win32_test_support.h"
 
 namespace tarvo::test {
@@ -255,6 +257,233 @@ TEST_F(Form1WindowTest, BrowseMenuPopsUpAtTheButtonAndRunsTheChosenItem) {
     EXPECT_EQ(menu.top, corner.y);
     EXPECT_EQ(folderPicker.prompts, std::vector<std::string>{"Select Folder..."});
     EXPECT_EQ(combo().text(), "-x D:\\Data");
+}
+
+// Presses the focused control's key, as the keyboard would deliver it to whatever has the focus.
+void pressOnFocus(UINT vk) {
+    pressKey(GetFocus(), vk);
+}
+
+// The edit field's selection, in UTF-16 units.
+std::pair<DWORD, DWORD> selectionOf(HWND edit) {
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+// Presses the focused Browse button with the space bar and picks the menu's item with the
+// arrow keys and Enter (the first Down marks the first item; the separator is passed over).
+void chooseFromBrowseMenu(HWND dialog, int downs) {
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+        for (int i = 0; i < 200 && !done; ++i) {
+            if (HWND popup = FindWindowW(L"#32768", nullptr); popup && IsWindowVisible(popup)) {
+                for (int k = 0; k < downs; ++k) PostMessageW(dialog, WM_KEYDOWN, VK_DOWN, 0);
+                PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    });
+    pressOnFocus(VK_SPACE);
+    done = true;
+    user.join();
+}
+
+// After each Browse command the keyboard is back in the argument box, the caret at the end:
+// typing "-o out" goes on the text instead of pressing "&OK" through its access key.
+TEST_F(Form1WindowTest, BrowseCommandsGiveTheKeyboardBackToTheArgumentBox) {
+    build();
+    filePicker.answers = {PickedFile{"C:\\a.txt", "a.txt"}, PickedFile{"C:\\b.txt", "b.txt"}};
+    folderPicker.answers = {"D:\\Data", "E:\\"};
+    const struct {
+        int downs;
+        const char* text;
+    } commands[] = {{1, "C:\\a.txt"}, {2, "C:\\a.txtD:\\Data"}, {3, "C:\\b.txt"}, {4, "E:\\"},
+                    {1, "E:\\"}};  // the last pick is cancelled
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.downs);
+        for (int i = 0; i < 4; ++i) pressOnFocus(VK_TAB);  // cmbArg, Check1, OK, Cancel, Browse
+        ASSERT_EQ(GetFocus(), hwndOf("CMD_Browse"));
+        chooseFromBrowseMenu(dialog->hwnd(), command.downs);
+        EXPECT_EQ(combo().text(), command.text);
+        ASSERT_EQ(GetFocus(), edit());
+        const auto end = static_cast<DWORD>(win::widen(combo().text()).size());
+        EXPECT_EQ(selectionOf(edit()), std::make_pair(end, end));
+    }
+    typeText(GetFocus(), L" -o out");
+    EXPECT_EQ(combo().text(), "E:\\ -o out");
+    EXPECT_TRUE(shell.requests.empty());
+
+    // A menu closed without a choice leaves the keyboard on the button.
+    for (int i = 0; i < 4; ++i) pressOnFocus(VK_TAB);
+    std::thread user([&] {
+        for (int i = 0; i < 200; ++i) {
+            if (HWND popup = FindWindowW(L"#32768", nullptr); popup && IsWindowVisible(popup)) {
+                PostMessageW(dialog->hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    });
+    pressOnFocus(VK_SPACE);
+    user.join();
+    EXPECT_EQ(GetFocus(), hwndOf("CMD_Browse"));
+    EXPECT_EQ(host.dialogUnloads, 0);
+}
+
+// A drop and the settings window's hand-back also leave the keyboard in the argument box with
+// the caret at the end, wherever it was before.
+TEST_F(Form1WindowTest, DropsAndTheHandBackGiveTheKeyboardBackToTheArgumentBox) {
+    build();
+    combo().setText("-c ");
+    pressOnFocus(VK_TAB);
+    ASSERT_EQ(GetFocus(), hwndOf("Check1"));
+    dropFiles(hwndOf("Check1"), {L"C:\\Tools\\conv.cfg"});
+    EXPECT_EQ(GetFocus(), edit());
+    EXPECT_EQ(selectionOf(edit()), std::make_pair(DWORD{20}, DWORD{20}));
+    typeText(GetFocus(), L" -o");
+    EXPECT_EQ(combo().text(), "-c C:\\Tools\\conv.cfg -o");
+    EXPECT_EQ(dialog->native().checkBox("Check1").value(), 0);
+
+    // "?" hides the dialog for the settings window, whose unload shows it again.
+    for (int i = 0; i < 5; ++i) pressOnFocus(VK_TAB);
+    ASSERT_EQ(GetFocus(), hwndOf("CMD_About"));
+    pressOnFocus(VK_SPACE);
+    ASSERT_EQ(host.settingsShown, 1);
+    ASSERT_FALSE(IsWindowVisible(dialog->hwnd()));
+    Form1Link(dialog->form1()).show();
+    pump();
+    EXPECT_TRUE(IsWindowVisible(dialog->hwnd()));
+    EXPECT_EQ(GetFocus(), edit());
+    EXPECT_EQ(selectionOf(edit()), std::make_pair(DWORD{23}, DWORD{23}));
+    // The default button is OK again: Enter launches.
+    EXPECT_EQ(GetWindowLongW(hwndOf("CMD_OK"), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetWindowLongW(hwndOf("CMD_About"), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+}
+
+// Esc with the history list dropped down closes the list and keeps the typed text; with the
+// list closed it closes the dialog, as before.
+TEST_F(Form1WindowTest, EscClosesADroppedListFirstThenTheDialog) {
+    buildWithHistory();
+    typeText(edit(), L"xy");
+    pressKey(edit(), VK_F4);
+    ASSERT_TRUE(SendMessageW(hwndOf("cmbArg"), CB_GETDROPPEDSTATE, 0, 0));
+    pressKey(edit(), VK_ESCAPE);
+    EXPECT_FALSE(SendMessageW(hwndOf("cmbArg"), CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(host.dialogUnloads, 0);
+    EXPECT_EQ(combo().text(), "xy");
+    EXPECT_EQ(GetFocus(), edit());
+
+    pressKey(edit(), VK_ESCAPE);
+    EXPECT_EQ(host.dialogUnloads, 1);
+    EXPECT_TRUE(shell.requests.empty());
+}
+
+// The list drops down as wide as its widest item, never narrower than the box and never wider
+// than the screen.
+TEST_F(Form1WindowTest, DroppedListIsAsWideAsItsWidestItem) {
+    const std::string base = "C:\\Very Long Folder Name\\" + std::string(60, 'n') + "\\";
+    temp.write("MRU.INI", "[run.exe]\r\n0=0\r\n1=" + base + "end-one.txt\r\n2=" + base +
+                              "end-two.txt\r\n3=short\r\n");
+    build();
+    dialog->form1().setTargetPath(kTarget);
+    dialog->form1().LoadTarget();
+    HWND box = hwndOf("cmbArg");
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    const int boxWidth = boxRect.right - boxRect.left;
+
+    pressKey(edit(), VK_F4);
+    ASSERT_TRUE(SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0));
+    HDC dc = GetDC(box);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    const std::wstring widest = win::widen(base + "end-one.txt");
+    GetTextExtentPoint32W(dc, widest.c_str(), static_cast<int>(widest.size()), &text);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    const auto dropped = static_cast<int>(SendMessageW(box, CB_GETDROPPEDWIDTH, 0, 0));
+    EXPECT_GT(dropped, boxWidth);
+    EXPECT_GE(dropped, text.cx);
+    EXPECT_LE(dropped, text.cx + 40);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    GetComboBoxInfo(box, &info);
+    RECT listRect{};
+    GetWindowRect(info.hwndList, &listRect);
+    EXPECT_EQ(listRect.right - listRect.left, dropped);
+    pressKey(edit(), VK_ESCAPE);
+
+    // Longer than the screen: as wide as the screen.
+    combo().addItem(std::string(2000, 'w'));
+    pressKey(edit(), VK_F4);
+    EXPECT_EQ(SendMessageW(box, CB_GETDROPPEDWIDTH, 0, 0), GetSystemMetrics(SM_CXSCREEN));
+    pressKey(edit(), VK_ESCAPE);
+
+    // Short items: the box's own width.
+    combo().clear();
+    combo().addItem("a");
+    pressKey(edit(), VK_F4);
+    EXPECT_EQ(SendMessageW(box, CB_GETDROPPEDWIDTH, 0, 0), boxWidth);
+    pressKey(edit(), VK_ESCAPE);
+    EXPECT_EQ(host.dialogUnloads, 0);
+}
+
+// The label names the file as it is: "&" shown as itself and no access key; a long name stays
+// on one line in the label's own place, cut with an ellipsis, whole in the tool tip.
+TEST_F(Form1WindowTest, LabelShowsTheFileNameAsItIs) {
+    build();
+    HWND label = hwndOf("Label1");
+    const RECT design = clientRectOf(label);
+    const LONG style = GetWindowLongW(label, GWL_STYLE);
+    EXPECT_TRUE(style & SS_NOPREFIX);
+    EXPECT_EQ(style & SS_ELLIPSISMASK, SS_ENDELLIPSIS);
+
+    dialog->form1().setTargetPath("C:\\T\\R&D&Q.bat");
+    dialog->form1().LoadTarget();
+    EXPECT_EQ(win::windowText(label), "R&D&Q.bat:");
+    // Alt+D is no access key of the label: the keyboard stays in the argument box.
+    PostMessageW(edit(), WM_SYSCHAR, L'd', static_cast<LPARAM>(1u << 29));
+    pump();
+    EXPECT_EQ(GetFocus(), edit());
+    EXPECT_EQ(control("CMD_WIDTH").caption(), ">");
+
+    auto toolTipText = [&] {
+        HWND tip = nullptr;
+        while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr)
+            if (GetWindow(tip, GW_OWNER) == dialog->hwnd()) break;
+        std::wstring text(4096, L'\0');
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
+        info.hwnd = dialog->hwnd();
+        info.uId = reinterpret_cast<UINT_PTR>(label);
+        info.lpszText = text.data();
+        SendMessageW(tip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&info));
+        return win::narrow(text.c_str());
+    };
+    EXPECT_EQ(toolTipText(), "R&D&Q.bat:");
+
+    const std::string longName = std::string(196, 'L') + ".bat";
+    dialog->form1().setTargetPath("C:\\T\\" + longName);
+    dialog->form1().LoadTarget();
+    EXPECT_EQ(win::windowText(label), longName + ":");
+    EXPECT_EQ(toolTipText(), longName + ":");
+    const RECT now = clientRectOf(label);
+    EXPECT_EQ(now.left, design.left);
+    EXPECT_EQ(now.top, design.top);
+    EXPECT_EQ(now.right, design.right);
+    EXPECT_EQ(now.bottom, design.bottom);
+}
+
+// The taskbar and Alt+Tab show the program's icon for the dialog; its fixed frame shows none
+// in the caption.
+TEST_F(Form1WindowTest, TheTaskbarShowsTheProgramsIconTheCaptionNone) {
+    build();
+    ASSERT_NE(win::NativeForm::programIcon(), nullptr);
+    EXPECT_EQ(SendMessageW(dialog->hwnd(), WM_GETICON, ICON_BIG, 0),
+              reinterpret_cast<LRESULT>(win::NativeForm::programIcon()));
+    EXPECT_EQ(SendMessageW(dialog->hwnd(), WM_GETICON, ICON_SMALL, 0), 0);
 }
 
 TEST_F(Form1WindowTest, DropsAddOnlyTheFirstPathAndPressNothing) {

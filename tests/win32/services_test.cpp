@@ -69,7 +69,7 @@ TEST_F(ShellTest, StartsTheFileWithItsArgumentsInItsFolder) {
     r.file = probe;
     r.parameters = "-c \"a b\"  \xE2\x82\xAC";
     r.directory = folder + "\\";
-    ASSERT_TRUE(shell.execute(r));
+    ASSERT_TRUE(shell.execute(r).ok);
     const auto record = waitForProbe(temp);
     EXPECT_EQ(record.at("args"), "-c \"a b\"  \xE2\x82\xAC");
     EXPECT_EQ(record.at("cwd"), folder);
@@ -82,7 +82,7 @@ TEST_F(ShellTest, CommandComFallsBackToComSpecWithTheCommandIntact) {
     r.file = "command.com";
     r.parameters = "/k \"" + probe + "\" -v \"x y\"";
     r.directory = folder + "\\";
-    ASSERT_TRUE(shell.execute(r));
+    ASSERT_TRUE(shell.execute(r).ok);
     const auto record = waitForProbe(temp);
     ASSERT_FALSE(record.empty());
     EXPECT_EQ(record.at("args"), "-v \"x y\"");

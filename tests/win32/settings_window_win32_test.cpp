@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "doubles/fake_dialog_link.h"
 #include "doubles/fake_services.h"
 #include "frontend/win32/dpi.h"
+#include "frontend/win32/host_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/associations.h"
@@ -88,12 +93,13 @@ class SettingsWindowWin32 : public ::testing::Test {
 protected:
     void SetUp() override { host.folder = temp.path(); }
 
-    void open(const std::string& checkEx) {
+    void open(const std::string& checkEx) { open(checkEx, host); }
+    void open(const std::string& checkEx, Host& withHost) {
         dialog.checkEx = checkEx;
         win::BuildOptions options = win::SettingsWindow::designOptions();
         options.dpi = 96;
         window = std::make_unique<win::SettingsWindow>(
-            SettingsServices{host, shell, registry, dialog}, options);
+            SettingsServices{withHost, shell, registry, dialog}, options);
         window->load();
         pump();
     }
@@ -274,6 +280,159 @@ TEST_F(SettingsWindowWin32, AddAndRemoveAnExtensionInTheRealRegistry) {
     ASSERT_EQ(host.messages.size(), 4u);
     EXPECT_EQ(host.messages[3].text, kAddFailedMessage);
     EXPECT_EQ(SendMessageW(hwndOf("List1"), LB_GETCOUNT, 0, 0), 0);
+}
+
+void pressOnFocus(UINT vk) {
+    pressKey(GetFocus(), vk);
+}
+
+// Remove, Clear File History and Clear All History each disable the button that was pressed:
+// the keyboard moves on to the next enabled control in Tab order first, so Tab, Enter and
+// Space keep working without the mouse.
+TEST_F(SettingsWindowWin32, DisablingTheFocusedButtonHandsTheKeyboardOn) {
+    temp.write("Settings.ini", "[ASSOCIATION]\r\n0=tarvo-a\r\n1=tarvo-b\r\n");
+    temp.write("MRU.INI", "[t.exe]\r\n0=0\r\n1=a\r\n[other.exe]\r\n0=1\r\n");
+    dialog.fileName = "t.exe";
+    open("0");
+    ASSERT_EQ(GetFocus(), hwndOf("CMD_OK"));
+    pressOnFocus(VK_TAB);
+    ASSERT_EQ(GetFocus(), hwndOf("List1"));
+    pressOnFocus(VK_DOWN);  // selects the first extension and enables Remove
+    ASSERT_TRUE(IsWindowEnabled(hwndOf("CMD_REMOVE")));
+    pressOnFocus(VK_TAB);
+    pressOnFocus(VK_TAB);
+    ASSERT_EQ(GetFocus(), hwndOf("CMD_REMOVE"));
+
+    host.answers = {MsgResult::Yes};
+    pressOnFocus(VK_SPACE);
+    EXPECT_FALSE(IsWindowEnabled(hwndOf("CMD_REMOVE")));
+    EXPECT_EQ(GetFocus(), hwndOf("CMD_File"));
+
+    pressOnFocus(VK_SPACE);  // the target's history goes; another file's stays
+    EXPECT_FALSE(IsWindowEnabled(hwndOf("CMD_File")));
+    EXPECT_EQ(GetFocus(), hwndOf("CMD_ClearAll"));
+
+    pressOnFocus(VK_SPACE);
+    EXPECT_FALSE(IsWindowEnabled(hwndOf("CMD_ClearAll")));
+    EXPECT_EQ(GetFocus(), hwndOf("CMD_OK"));
+    EXPECT_EQ(temp.read("MRU.INI"), "");
+
+    // The keyboard works on: Tab goes round the list, Add and OK, and Enter presses OK.
+    pressOnFocus(VK_TAB);
+    EXPECT_EQ(GetFocus(), hwndOf("List1"));
+    pressOnFocus(VK_TAB);
+    EXPECT_EQ(GetFocus(), hwndOf("CMD_ADD"));
+    pressOnFocus(VK_TAB);
+    EXPECT_EQ(GetFocus(), hwndOf("CMD_OK"));
+    EXPECT_EQ(host.settingsUnloads, 0);
+    pressOnFocus(VK_RETURN);
+    EXPECT_EQ(host.settingsUnloads, 1);
+}
+
+// Answers the modal boxes the settings window opens, one after the other, from another thread
+// as a user at the keyboard would: the input box with a text and OK, or Cancel; a message box
+// with its button.
+class BoxAnswers {
+public:
+    struct Answer {
+        std::wstring input;  // typed into the input box; empty: Cancel
+        bool isInputBox = true;
+    };
+    BoxAnswers(HWND owner, std::vector<Answer> answers)
+        : owner_(owner), answers_(std::move(answers)), thread_([this] { run(); }) {}
+    ~BoxAnswers() {
+        stop_ = true;
+        thread_.join();
+    }
+    int answered() const { return answered_; }
+    std::vector<std::wstring> messages() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return messages_;
+    }
+
+private:
+    static BOOL CALLBACK collectText(HWND child, LPARAM lp) {
+        auto* texts = reinterpret_cast<std::wstring*>(lp);
+        wchar_t buffer[512] = {};
+        GetWindowTextW(child, buffer, 512);
+        *texts += buffer;
+        *texts += L"|";
+        return TRUE;
+    }
+    HWND openBox() const {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr)
+            if (GetWindow(w, GW_OWNER) == owner_ && IsWindowVisible(w)) return w;
+        return nullptr;
+    }
+    void run() {
+        for (const Answer& a : answers_) {
+            HWND box = nullptr;
+            while (!stop_ && !(box = openBox())) Sleep(20);
+            if (stop_) return;
+            Sleep(50);  // drawn and ready
+            std::wstring texts;
+            EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&texts));
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                messages_.push_back(texts);
+            }
+            if (a.isInputBox && !a.input.empty()) SetDlgItemTextW(box, 101, a.input.c_str());
+            ++answered_;  // counted before the box can close and the window's thread go on
+            PostMessageW(box, WM_COMMAND, a.isInputBox && a.input.empty() ? IDCANCEL : IDOK, 0);
+            while (!stop_ && IsWindow(box)) Sleep(20);
+        }
+    }
+    HWND owner_;
+    std::vector<Answer> answers_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> answered_{0};
+    std::mutex mutex_;
+    std::vector<std::wstring> messages_;
+    std::thread thread_;
+};
+
+// When the input box of "&Add" closes (OK, Cancel, or the message for an unknown extension
+// after it), the keyboard is back on "&Add" and Enter presses "&Add", not OK: the default
+// button follows the focus. Enter presses OK only where no push button has the focus.
+TEST_F(SettingsWindowWin32, EnterAfterTheInputBoxPressesTheFocusedButton) {
+    int unloads = 0;
+    win::WinHost realHost(win::WinHost::Windows{nullptr, nullptr, [&] { ++unloads; }});
+    open("0", realHost);
+    HWND add = hwndOf("CMD_ADD");
+    auto isDefault = [](HWND button) {
+        return (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    BoxAnswers boxes(window->hwnd(),
+                     {{L""}, {L"tarvo-unknown"}, {L"", false}, {L""}});
+
+    PostMessageW(GetFocus(), WM_SYSCHAR, L'a', static_cast<LPARAM>(1u << 29));  // Alt+A
+    pump();
+    ASSERT_EQ(boxes.answered(), 1);
+    EXPECT_EQ(GetFocus(), add);
+    EXPECT_TRUE(isDefault(add));
+    EXPECT_FALSE(isDefault(hwndOf("CMD_OK")));
+
+    pressOnFocus(VK_RETURN);  // Add again: an unknown extension, then its message
+    ASSERT_EQ(boxes.answered(), 3);
+    EXPECT_NE(boxes.messages().at(2).find(L"Windows is not set to handle this file extension"),
+              std::wstring::npos);
+    EXPECT_EQ(GetFocus(), add);
+    EXPECT_TRUE(isDefault(add));
+    EXPECT_EQ(unloads, 0);
+
+    pressOnFocus(VK_RETURN);
+    ASSERT_EQ(boxes.answered(), 4);
+    EXPECT_EQ(GetFocus(), add);
+    EXPECT_EQ(unloads, 0);
+
+    // Tab: Clear File History (the window was opened from the dialog), OK, the list.
+    for (int i = 0; i < 3; ++i) pressOnFocus(VK_TAB);
+    ASSERT_EQ(GetFocus(), hwndOf("List1"));
+    EXPECT_TRUE(isDefault(hwndOf("CMD_OK")));
+    EXPECT_FALSE(isDefault(add));
+    pressOnFocus(VK_RETURN);
+    EXPECT_EQ(unloads, 1);
 }
 
 }  // namespace

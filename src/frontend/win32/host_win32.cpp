@@ -15,6 +15,35 @@ HWND ownerOf(const Window* owner) {
     return owner ? reinterpret_cast<HWND>(owner->nativeHandle()) : nullptr;
 }
 
+// Gives the keyboard back, when a modal box closes, to the owner's control that had it when
+// the box opened. The owner's own restore on reactivation moves the focus but leaves the
+// default button where it was, so Enter would press OK while the outline sits on another
+// button; through the dialog manager the default button follows the focus.
+class FocusReturn {
+  public:
+    explicit FocusReturn(HWND owner) : owner_(owner) {
+        HWND focus = GetFocus();
+        if (!owner_ || !focus || !IsChild(owner_, focus)) return;
+        // The owner's own child (a combo box, not its edit field) is what the dialog manager
+        // moves the focus to.
+        while (GetParent(focus) != owner_) focus = GetParent(focus);
+        control_ = focus;
+    }
+    ~FocusReturn() {
+        if (!control_ || !IsWindow(owner_) || !IsWindowVisible(owner_)) return;
+        HWND target = control_;
+        if (!IsWindow(target) || !IsWindowEnabled(target) || !IsWindowVisible(target))
+            target = GetNextDlgTabItem(owner_, nullptr, FALSE);
+        if (target) SendMessageW(owner_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    }
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+
+  private:
+    HWND owner_;
+    HWND control_ = nullptr;
+};
+
 // --- the input box: a dialog template written in memory --------------------------------------
 
 // Builds a DLGTEMPLATE with its items; every item starts on a DWORD boundary.
@@ -177,7 +206,11 @@ MsgResult WinHost::messageBox(const Window* owner, const std::string& text,
         case MsgIcon::None:
             break;
     }
-    const int r = MessageBoxW(ownerOf(owner), widen(text).c_str(), widen(title).c_str(), flags);
+    int r = 0;
+    {
+        const FocusReturn keep(ownerOf(owner));
+        r = MessageBoxW(ownerOf(owner), widen(text).c_str(), widen(title).c_str(), flags);
+    }
     if (r == IDYES) return MsgResult::Yes;
     if (r == IDNO) return MsgResult::No;
     return MsgResult::Ok;
@@ -195,8 +228,12 @@ std::string WinHost::inputBox(const Window* owner, const std::string& prompt,
     t.item(BS_PUSHBUTTON | WS_TABSTOP, 183, 25, 50, 14, IDCANCEL, kButtonAtom, L"Cancel");
     t.item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 57, 226, 13, kEditId, kEditAtom, L"");
     InputBoxState state{widen(prompt), widen(defaultText)};
-    const INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), ownerOf(owner),
-                                              inputBoxProc, reinterpret_cast<LPARAM>(&state));
+    INT_PTR r = 0;
+    {
+        const FocusReturn keep(ownerOf(owner));
+        r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), ownerOf(owner),
+                                    inputBoxProc, reinterpret_cast<LPARAM>(&state));
+    }
     return r == IDOK ? narrow(state.text) : std::string();
 }
 

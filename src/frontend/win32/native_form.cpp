@@ -4,6 +4,7 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 // clang-format on
 
 #include <algorithm>
@@ -20,6 +21,18 @@ namespace {
 constexpr wchar_t kFormProperty[] = L"Tarvolin.NativeForm";
 constexpr WORD kFirstControlId = 100;
 constexpr UINT_PTR kDropSubclassId = 1;
+constexpr UINT_PTR kDataLabelSubclassId = 2;
+
+// A label showing data answers the dialog manager as no static control: the manager looks
+// for access keys in the texts of static controls, and some systems do so even where the
+// label shows "&" as itself (SS_NOPREFIX). So a file named "R&D.exe" never moves the focus
+// on Alt+D.
+LRESULT CALLBACK dataLabelSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                   DWORD_PTR) {
+    if (msg == WM_GETDLGCODE) return DefSubclassProc(hwnd, msg, wp, lp) & ~DLGC_STATIC;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, dataLabelSubclass, id);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
 
 // An empty dialog template: the window gets the dialog manager's behaviour (default button,
 // Tab order, focus keeping) and the controls are created afterwards from the table.
@@ -48,6 +61,11 @@ struct ClassAndStyle {
 ClassAndStyle classFor(const ControlSpec& c) {
     switch (c.kind) {
         case ControlKind::Label:
+            // A label showing data: "&" is a character of the text, never an access key; one
+            // line, cut at the end with an ellipsis; SS_NOTIFY lets the mouse reach it, for the
+            // tool tip that shows the whole text.
+            if (c.showsData)
+                return {WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY, 0};
             // Access keys stay on: "&" in a label's caption moves the focus to the next control.
             return {WC_STATICW, SS_LEFT, 0};
         case ControlKind::LinkLabel:
@@ -78,6 +96,7 @@ ClassAndStyle classFor(const ControlSpec& c) {
 // alone a label tall enough to wrap its text.
 void fitLabelToText(WinControl& c, int dpi) {
     if (c.kind() != ControlKind::Label && c.kind() != ControlKind::LinkLabel) return;
+    if (c.showsData()) return;  // keeps its size; a text too long is cut with an ellipsis
     const std::wstring text = widen(c.caption());
     if (text.empty()) return;
     HDC dc = GetDC(c.hwnd());
@@ -123,14 +142,23 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     window_.relayout(spec_.clientWidth, spec_.clientHeight);
     window_.centre();
     if (spec_.acceptsDrops) DragAcceptFiles(hwnd, TRUE);
+    // Every window shows the program's icon in the taskbar and in Alt+Tab, which ask the
+    // window for its big icon. A form with an icon of its own sets both icons and shows the
+    // small one in its caption. A form without one answers the question for the big icon
+    // itself (see handle()) and sets none: a caption draws whatever icon the window holds,
+    // the big one scaled down where there is no small one, and a fixed dialog frame shows
+    // none. Shared icons belong to the system's cache: never destroyed here.
     if (spec_.hasIcon) {
-        HINSTANCE self = GetModuleHandleW(nullptr);
-        // Shared icons belong to the system's cache: never destroyed here.
-        auto small =
-            LoadImageW(self, MAKEINTRESOURCEW(IDI_TARVO), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                       GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+        auto small = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARVO),
+                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                GetSystemMetrics(SM_CYSMICON), LR_SHARED);
         SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
         SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
+    } else {
+        // A themed frame would draw the taskbar's icon in the caption all the same; it is
+        // told to draw none.
+        WTA_OPTIONS hide{WTNCA_NODRAWICON, WTNCA_NODRAWICON};
+        SetWindowThemeAttribute(hwnd, WTA_NONCLIENT, &hide, sizeof hide);
     }
 
     // Tab order decides creation order, which is the dialog manager's Tab order; controls
@@ -226,23 +254,33 @@ void NativeForm::createControl(const ControlSpec& layout, WORD id) {
         }
     }
 
-    if (!layout.toolTip.empty()) {
-        if (!toolTip_) {
-            toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, metrics_.form,
-                                       nullptr, GetModuleHandleW(nullptr), nullptr);
-        }
-        std::wstring text = widen(layout.toolTip);
-        TTTOOLINFOW info{};
-        info.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every version of the tool-tip control
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = metrics_.form;
-        info.uId = reinterpret_cast<UINT_PTR>(hwnd);
-        info.lpszText = text.data();
-        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    if (!layout.toolTip.empty()) addToolTip(hwnd, layout.toolTip);
+    if (layout.showsData) {
+        SetWindowSubclass(hwnd, dataLabelSubclass, kDataLabelSubclassId, 0);
+        addToolTip(hwnd, layout.caption);
+        control->showWholeTextIn(toolTip_);
     }
     controls_.push_back(std::move(control));
+}
+
+void NativeForm::addToolTip(HWND control, const std::string& text) {
+    if (!toolTip_) {
+        toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, metrics_.form,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+        // A long text (a file name of 200 characters) wraps onto more lines rather than
+        // running off the screen.
+        SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 2);
+    }
+    std::wstring wide = widen(text);
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every version of the tool-tip control
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = metrics_.form;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = wide.data();
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 HICON NativeForm::programIcon() {
@@ -306,6 +344,15 @@ NativeForm* NativeForm::fromWindow(HWND hwnd) {
 bool NativeForm::preTranslate(MSG& msg) {
     const std::shared_ptr<bool> alive = alive_;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && events.keyPreview) {
+        // Esc in a combo box whose list is dropped down closes only the list, as in every
+        // combo box: the box has the key, untranslated, so no Esc character reaches the preview.
+        if (auto* combo = dynamic_cast<WinComboBox*>(byWindow(msg.hwnd));
+            combo && combo->droppedDown()) {
+            DispatchMessageW(&msg);
+            if (*alive && combo->droppedDown())
+                SendMessageW(combo->hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
+            return true;
+        }
         // With key preview Esc is a key press like any other: translated here, it comes back
         // as a character for the preview instead of the dialog manager's Cancel command.
         TranslateMessage(&msg);
@@ -363,6 +410,11 @@ INT_PTR NativeForm::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             if (events.close) events.close();
             return TRUE;
+        case WM_GETICON:
+            // The taskbar's and Alt+Tab's icon for a form without an icon of its own.
+            if (spec_.hasIcon || wp != ICON_BIG) return FALSE;
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(programIcon()));
+            return TRUE;
         case WM_CTLCOLORSTATIC: {
             WinControl* c = byWindow(reinterpret_cast<HWND>(lp));
             if (!c || c->kind() != ControlKind::LinkLabel) return FALSE;
@@ -406,6 +458,9 @@ void NativeForm::handleCommand(WORD id, WORD code) {
         case ControlKind::ListBox:
             if (code == LBN_SELCHANGE && events.click) events.click(c->name());
             if (code == LBN_DBLCLK && events.dblClick) events.dblClick(c->name());
+            break;
+        case ControlKind::ComboBox:
+            if (code == CBN_DROPDOWN) static_cast<WinComboBox*>(c)->fitDroppedWidth();
             break;
         default:
             break;

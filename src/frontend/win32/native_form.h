@@ -90,6 +90,8 @@ class NativeForm {
     WinControl* byWindow(HWND hwnd) const;
     HFONT font(const FontSpec& layout);
     void createControl(const ControlSpec& layout, WORD id);
+    // Shows text as the control's tool tip, creating the form's tool-tip window on first use.
+    void addToolTip(HWND control, const std::string& text);
 
     FormSpec spec_;
     BuildOptions options_;

@@ -1,6 +1,8 @@
 // Control, check box, combo box, list box and window wrappers on real HWNDs.
 #include "frontend/win32/win_controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "frontend/win32/dpi.h"
@@ -32,6 +34,7 @@ WinControl::WinControl(const FormMetrics& metrics, HWND hwnd, const ControlSpec&
       name_(layout.name),
       kind_(layout.kind),
       acceptsDrops_(layout.acceptsDrops),
+      showsData_(layout.showsData),
       frame_(frame) {
     if (frame_) frame_->children_.push_back(this);
 }
@@ -115,12 +118,29 @@ std::string WinControl::caption() const {
     return windowText(hwnd_);
 }
 void WinControl::setCaption(const std::string& text) {
-    SetWindowTextW(hwnd_, widen(text).c_str());
+    std::wstring wide = widen(text);
+    SetWindowTextW(hwnd_, wide.c_str());
+    if (toolTip_) {
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
+        info.hwnd = metrics_.form;
+        info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+        info.lpszText = wide.data();
+        SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    }
 }
 bool WinControl::enabled() const {
     return IsWindowEnabled(hwnd_) != FALSE;
 }
 void WinControl::setEnabled(bool on) {
+    if (!on) {
+        const HWND focus = GetFocus();
+        if (focus && (focus == hwnd_ || IsChild(hwnd_, focus))) {
+            const HWND next = GetNextDlgTabItem(metrics_.form, hwnd_, FALSE);
+            if (next && next != hwnd_ && !IsChild(hwnd_, next))
+                SendMessageW(metrics_.form, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+        }
+    }
     EnableWindow(hwnd_, on);
     for (WinControl* child : children_) child->setEnabled(on);
 }
@@ -242,6 +262,41 @@ int WinComboBox::findString(const std::string& prefix) const {
     const LRESULT i = SendMessageW(hwnd(), CB_FINDSTRING, static_cast<WPARAM>(-1),
                                    reinterpret_cast<LPARAM>(w.c_str()));
     return i == CB_ERR ? -1 : static_cast<int>(i);
+}
+
+void WinComboBox::setFocus() {
+    SendMessageW(metrics_.form, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwnd()), TRUE);
+}
+
+bool WinComboBox::droppedDown() const {
+    return SendMessageW(hwnd(), CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
+
+void WinComboBox::fitDroppedWidth() {
+    const int count = listCount();
+    HDC dc = GetDC(hwnd());
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::wstring item = widen(list(i));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, item.c_str(), static_cast<int>(item.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd(), dc);
+    // The list's border and the item's margins on both sides, and the scroll bar of a list
+    // longer than the rows it shows.
+    int want = widest + 2 * GetSystemMetrics(SM_CXEDGE) + 2 * GetSystemMetrics(SM_CXFIXEDFRAME);
+    if (count > kListRows) want += GetSystemMetrics(SM_CXVSCROLL);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    int screen = GetSystemMetrics(SM_CXSCREEN);
+    if (GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor))
+        screen = monitor.rcMonitor.right - monitor.rcMonitor.left;
+    // The system never makes the list narrower than the box itself.
+    SendMessageW(hwnd(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::min(want, screen)), 0);
 }
 
 // --- WinListBox -----------------------------------------------------------------------------

@@ -57,6 +57,10 @@ public:
     const std::string& name() const { return name_; }
     ControlKind kind() const { return kind_; }
     bool acceptsDrops() const { return acceptsDrops_; }
+    // A label showing data (see ControlSpec::showsData).
+    bool showsData() const { return showsData_; }
+    // From now on the tool tip holds the control's whole caption, whatever it is set to.
+    void showWholeTextIn(HWND toolTip) { toolTip_ = toolTip; }
     // True when hwnd is this control or one of its inner windows (a combo box's edit).
     virtual bool owns(HWND hwnd) const { return hwnd == hwnd_; }
 
@@ -71,6 +75,8 @@ public:
     std::string caption() const override;
     void setCaption(const std::string& text) override;
     bool enabled() const override;
+    // A control that has the keyboard hands it to the next enabled control in Tab order
+    // before it is disabled, so the keyboard never sits on a dead control.
     void setEnabled(bool on) override;
     bool visible() const override;
     void setVisible(bool on) override;
@@ -99,6 +105,8 @@ private:
     std::string name_;
     ControlKind kind_;
     bool acceptsDrops_;
+    bool showsData_;
+    HWND toolTip_ = nullptr;
     WinControl* frame_;
     std::vector<WinControl*> children_;
     TwipsCache cache_;
@@ -132,6 +140,13 @@ public:
     int listIndex() const override;
     void setListIndex(int index) override;
     int findString(const std::string& prefix) const override;
+    // Through the dialog manager, so the default button follows the focus.
+    void setFocus() override;
+
+    bool droppedDown() const;
+    // Makes the drop-down list as wide as its widest item (never narrower than the box, never
+    // wider than the screen), so items that differ only at their end can be told apart.
+    void fitDroppedWidth();
 
     // Pixels of the drop-down list below the edit field.
     static constexpr int kListRows = 12;

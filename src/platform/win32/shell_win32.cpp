@@ -37,7 +37,20 @@ std::string comspecParameters(const std::string& p) {
     return "/k \"" + p.substr(3) + "\"";
 }
 
-bool WinShell::execute(const ShellRequest& request) {
+std::string systemMessage(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", n);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
+    if (text.empty()) return "Error " + std::to_string(code);
+    return narrow(text);
+}
+
+ShellResult WinShell::execute(const ShellRequest& request) {
     std::wstring file = widen(request.file);
     std::optional<std::string> parameters = request.parameters;
     if (request.file == kCommandCom && !onSearchPath(file.c_str())) {
@@ -51,8 +64,8 @@ bool WinShell::execute(const ShellRequest& request) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // NOASYNC: the request is complete when the call returns, as the program ends right after.
-    // NO_UI: the plain ShellExecute call shows no error box of the shell's either; a request
-    // that fails is not reported.
+    // NO_UI: the shell shows no error box of its own; a refusal comes back with the system's
+    // reason, and the caller decides whether the user hears of it.
     info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.hwnd = request.owner ? reinterpret_cast<HWND>(request.owner->nativeHandle()) : nullptr;
     info.lpVerb = request.verb ? verb.c_str() : nullptr;
@@ -60,7 +73,11 @@ bool WinShell::execute(const ShellRequest& request) {
     info.lpParameters = parameters ? params.c_str() : nullptr;
     info.lpDirectory = request.directory ? dir.c_str() : nullptr;
     info.nShow = request.showCommand;
-    return ShellExecuteExW(&info) != FALSE;
+    if (ShellExecuteExW(&info)) return ShellResult::accepted();
+    const DWORD error = GetLastError();
+    // The user said no to a prompt of the system's (an elevation, say): nothing to report.
+    if (error == ERROR_CANCELLED) return ShellResult::declined();
+    return ShellResult::refused(systemMessage(error));
 }
 
 }  // namespace tarvo::win

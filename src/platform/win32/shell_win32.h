@@ -10,7 +10,7 @@ namespace tarvo::win {
 
 class WinShell final : public Shell {
   public:
-    bool execute(const ShellRequest& request) override;
+    ShellResult execute(const ShellRequest& request) override;
 };
 
 // The parameters for %ComSpec% that make it run what "command.com" was asked to run:
@@ -19,5 +19,9 @@ class WinShell final : public Shell {
 // quoted path and any quotes in the argument text) exactly as given. Other texts are returned
 // unchanged.
 std::string comspecParameters(const std::string& commandComParameters);
+
+// The system's own text for an error code, without its closing line break; "Error N" for a
+// code the system has no text for.
+std::string systemMessage(unsigned long code);
 
 }  // namespace tarvo::win
