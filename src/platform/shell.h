@@ -11,19 +11,36 @@ class Window;
 
 struct ShellRequest {
     const Window* owner = nullptr;
-    std::optional<std::string> verb;  // nullopt: the file type's default action
+    std::optional<std::string> verb;  // nullopt: the file type's default action; "runas": elevated
     std::string file;
     std::optional<std::string> parameters;
     std::optional<std::string> directory;
     int showCommand = 1;  // normal window
 };
 
+// What became of an execute request. A refusal by the user (the elevation prompt answered
+// No) is not a failure: the caller goes back to where it was and shows nothing.
+struct ShellResult {
+    enum class Outcome { Started, Cancelled, Failed };
+
+    Outcome outcome = Outcome::Started;
+    unsigned long systemError = 0;  // the system's error code when the request failed
+    std::string reason;             // the system's own text for that error, UTF-8; may be empty
+
+    static ShellResult started() { return {}; }
+    static ShellResult cancelled() { return {Outcome::Cancelled, 0, {}}; }
+    static ShellResult failed(unsigned long error, std::string why) {
+        return {Outcome::Failed, error, std::move(why)};
+    }
+    bool ok() const { return outcome == Outcome::Started; }
+    bool wasCancelled() const { return outcome == Outcome::Cancelled; }
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Returns when the request has been handed over (never waits for the started program);
-    // true when the shell accepted it. Callers pass the result over.
-    virtual bool execute(const ShellRequest& request) = 0;
+    // Returns when the request has been handed over (never waits for the started program).
+    virtual ShellResult execute(const ShellRequest& request) = 0;
 };
 
 }  // namespace tarvo

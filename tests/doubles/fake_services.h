@@ -14,12 +14,12 @@ namespace tarvo::test {
 
 class FakeShell : public Shell {
 public:
-    bool execute(const ShellRequest& request) override {
+    ShellResult execute(const ShellRequest& request) override {
         requests.push_back(request);
         return result;
     }
     std::vector<ShellRequest> requests;
-    bool result = true;
+    ShellResult result;  // started unless a test says otherwise
 };
 
 class FakeFilePicker : public FilePicker {

@@ -285,7 +285,7 @@ TEST(RemoveAll, CoversTheListsOfTheProgramAndTheUsersFolder) {
 
 TEST(UninstallHandOff, StartsTheUninstallerAndEndsEvenWhenTheStartFails) {
     SettingsRig rig;
-    rig.shell.result = false;
+    rig.shell.result = ShellResult::failed(2, "The system cannot find the file specified.");
     uninstallHandOff(rig.shell, rig.host, &rig.ui.form);
 
     ASSERT_EQ(rig.shell.requests.size(), 1u);

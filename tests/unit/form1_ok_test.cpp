@@ -93,7 +93,7 @@ TEST(Form1Ok, LaunchRequestDirect) {
 
 TEST(Form1Ok, EndsTheProgramEvenWhenTheLaunchFails) {
     Form1Rig rig;
-    rig.shell.result = false;
+    rig.shell.result = ShellResult::failed(2, "The system cannot find the file specified.");
     rig.load(R"(C:\missing\gone.exe)");
     rig.cmbArg.setText("x");
     rig.dialog.CMD_OK_Click();
