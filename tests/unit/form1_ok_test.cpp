@@ -101,6 +101,49 @@ TEST(Form1Ok, EndsTheProgramEvenWhenTheLaunchFails) {
     EXPECT_EQ(rig.mru(), record({"[gone.exe]", "0=0", "1=x"}));
 }
 
+// Run as administrator: the same request and the same record as OK, with the "runas" verb.
+TEST(Form1Ok, ElevatedRunsTheSameRequestWithRunas) {
+    for (int check : {0, 1}) {
+        OkRun plain("", "-v x", check);
+        Form1Rig rig;
+        rig.load(R"(C:\My Files\run.bat)");
+        rig.cmbArg.setText("-v x");
+        rig.Check1.setValue(check);
+        rig.dialog.CMD_OK_Click(RunAs::Administrator);
+
+        ASSERT_EQ(rig.shell.requests.size(), 1u);
+        const ShellRequest& r = rig.shell.requests[0];
+        const ShellRequest& p = plain.rig.shell.requests.at(0);
+        EXPECT_EQ(r.verb, "runas");
+        EXPECT_EQ(r.file, p.file);
+        EXPECT_EQ(r.parameters, p.parameters);
+        EXPECT_EQ(r.directory, "C:\\My Files\\");
+        EXPECT_EQ(rig.mru(), plain.rig.mru());
+        EXPECT_EQ(rig.host.ended, 1);
+    }
+}
+
+// The user refused the elevation prompt: the dialog stays with its text and shows nothing;
+// the history was recorded before the request, as for every OK, and a second OK works from it.
+TEST(Form1Ok, ARefusedElevationKeepsTheDialog) {
+    Form1Rig rig;
+    rig.shell.result = ShellResult::cancelled();
+    rig.load(R"(C:\d\tool.exe)");
+    rig.cmbArg.setText("a");
+    rig.dialog.CMD_OK_Click(RunAs::Administrator);
+    EXPECT_EQ(rig.host.ended, 0);
+    EXPECT_EQ(rig.host.dialogUnloads, 0);
+    EXPECT_TRUE(rig.host.messages.empty());
+    EXPECT_EQ(rig.cmbArg.text(), "a");
+    EXPECT_EQ(rig.mru(), record({"[tool.exe]", "0=0", "1=a"}));
+
+    rig.shell.result = ShellResult::started();
+    rig.cmbArg.setText("b");
+    rig.dialog.CMD_OK_Click();
+    EXPECT_EQ(rig.host.ended, 1);
+    EXPECT_EQ(rig.mru(), record({"[tool.exe]", "0=0", "1=b", "2=a"}));
+}
+
 TEST(Form1Ok, MoveToFront) {
     struct Case {
         std::vector<std::string> before;
