@@ -316,5 +316,30 @@ TEST_F(SettingsWindowWin32, AddAndRemoveAnExtensionInTheRealRegistry) {
     EXPECT_EQ(SendMessageW(hwndOf("List1"), LB_GETCOUNT, 0, 0), 0);
 }
 
+// A read-only MRU.INI refuses both clears: each says so, naming the file, and the file, the
+// dialog's history and both buttons stay as they were.
+TEST_F(SettingsWindowWin32, AReadOnlyHistoryFileRefusesBothClearsAndSaysSo) {
+    const std::string before = "[a.exe]\r\n0=1\r\n1=-x\r\n";
+    temp.write("MRU.INI", before);
+    const std::wstring mru = temp.file("MRU.INI").wstring();
+    SetFileAttributesW(mru.c_str(), FILE_ATTRIBUTE_READONLY);
+    dialog.fileName = "a.exe";
+    open("1");
+    ASSERT_TRUE(IsWindowEnabled(hwndOf("CMD_ClearAll")));
+    ASSERT_TRUE(IsWindowEnabled(hwndOf("CMD_File")));
+
+    click(hwndOf("CMD_ClearAll"));
+    click(hwndOf("CMD_File"));
+    SetFileAttributesW(mru.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(temp.read("MRU.INI"), before);
+    ASSERT_EQ(host.messages.size(), 2u);
+    for (const auto& m : host.messages)
+        EXPECT_NE(m.text.find(temp.path() + "\\MRU.INI"), std::string::npos) << m.text;
+    EXPECT_EQ(dialog.mruClears, 0);
+    EXPECT_TRUE(IsWindowEnabled(hwndOf("CMD_ClearAll")));
+    EXPECT_TRUE(IsWindowEnabled(hwndOf("CMD_File")));
+}
+
 }  // namespace
 }  // namespace tarvo::test
