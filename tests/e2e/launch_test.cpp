@@ -15,8 +15,8 @@ protected:
         std::wstring tarvo = builtProgram(L"Tarvo.exe", L"TARVO_EXE");
         ASSERT_TRUE(fileExists(tarvo)) << narrow(tarvo) << " has not been built";
         ASSERT_TRUE(CopyFileW(tarvo.c_str(), program.file(L"Tarvo.exe").c_str(), FALSE));
-        ASSERT_TRUE(
-            CopyFileW(builtProgram(L"probe.exe", L"TARVO_PROBE").c_str(), probe.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(builtProgram(L"probe.exe", L"TARVO_PROBE").c_str(), probe.c_str(),
+                              FALSE));
     }
 
     void TearDown() override {
@@ -40,7 +40,9 @@ protected:
     }
 
     // The program must end by itself after OK or Esc.
-    void expectEnded() { EXPECT_TRUE(tarvo.waitExit(15s).has_value()) << "Tarvo.exe did not end"; }
+    void expectEnded() {
+        EXPECT_TRUE(tarvo.waitExit(15s).has_value()) << "Tarvo.exe did not end";
+    }
 
     std::vector<ProbeRecord> probeRecords(size_t atLeast) {
         return waitForProbeRecords(probeFolder.file(L"probe.log"), atLeast);
@@ -118,8 +120,7 @@ TEST_F(TarvoLaunch, CmdOptionRunsTargetThroughInterpreterThatStaysOpen) {
     DWORD interpreter = records[0].ppid;
     leftOpen.push_back(interpreter);
     EXPECT_EQ(_wcsicmp(processName(interpreter).c_str(), L"cmd.exe"), 0)
-        << "the probe's parent is " << narrow(processName(interpreter))
-        << ", not a running cmd.exe";
+        << "the probe's parent is " << narrow(processName(interpreter)) << ", not a running cmd.exe";
     EXPECT_EQ(mru(), "[probe.exe]\r\n0=1\r\n1=-v \"a b\" c\r\n");
 }
 

@@ -21,7 +21,7 @@ constexpr char kTarget[] = "C:\\Tools\\run.exe";
 constexpr char kHistory[] = "[run.exe]\r\n0=0\r\n1=readme.txt\r\n2=run.log\r\n";
 
 class Form1WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { host.folder = temp.path(); }
 
     void build(win::BuildOptions options = {}) {
@@ -150,7 +150,7 @@ TEST_F(Form1WindowTest, EnterPressesOkAndNeverCompletes) {
 
 // The modifier keys as the thread's key state holds them while OK is pressed.
 class HeldKeys {
-public:
+  public:
     explicit HeldKeys(std::initializer_list<int> keys) {
         GetKeyboardState(saved_);
         BYTE state[256];
@@ -160,7 +160,7 @@ public:
     }
     ~HeldKeys() { SetKeyboardState(saved_); }
 
-private:
+  private:
     BYTE saved_[256];
 };
 

@@ -47,7 +47,7 @@ std::map<std::string, std::string> waitForProbe(const WinTempFolder& folder) {
 }
 
 class ShellTest : public ::testing::Test {
-protected:
+  protected:
     ShellTest() {
         folder = temp.path() + "\\My Files \xC3\xBC";
         CreateDirectoryW(win::widen(folder).c_str(), nullptr);
@@ -202,7 +202,7 @@ TEST_F(ShellTest, AFailedRequestSaysWhy) {
 // Runs `act` on another thread once a top-level window with this title exists, while the
 // calling thread sits in the window's modal loop.
 class WhenShown {
-public:
+  public:
     WhenShown(const wchar_t* title, std::function<void(HWND)> act)
         : thread_([this, title, act] {
               for (int i = 0; i < 400 && !stop_; ++i) {
@@ -219,7 +219,7 @@ public:
         thread_.join();
     }
 
-private:
+  private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -304,8 +304,7 @@ TEST(PickerTest, FolderPickerGivesPathsAndVirtualNames) {
             CoTaskMemFree(item);
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         });
-        EXPECT_EQ(picker.browseForFolder("Select Folder...", 0x50),
-                  "C:\\");  // a drive root keeps its backslash
+        EXPECT_EQ(picker.browseForFolder("Select Folder...", 0x50), "C:\\");  // a drive root keeps its backslash
     }
     {
         WhenShown choosing(L"Browse for Folder", [](HWND dialog) {

@@ -69,7 +69,7 @@ FormSpec sampleForm() {
 }
 
 class WinControlsTest : public ::testing::Test {
-protected:
+  protected:
     WinControlsTest() : form(sampleForm()) {
         form.events.click = [this](const std::string& name) { clicks.push_back(name); };
         form.show();

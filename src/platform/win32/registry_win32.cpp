@@ -23,8 +23,8 @@ std::pair<HKEY, std::wstring> locate(RegistryRoot root, const std::string& key) 
 std::wstring expanded(const std::wstring& text) {
     std::wstring out(text.size() + 1, L'\0');
     for (;;) {
-        const DWORD n =
-            ExpandEnvironmentStringsW(text.c_str(), out.data(), static_cast<DWORD>(out.size()));
+        const DWORD n = ExpandEnvironmentStringsW(text.c_str(), out.data(),
+                                                  static_cast<DWORD>(out.size()));
         if (n == 0) return text;
         if (n <= out.size()) {
             out.resize(n - 1);  // without the terminating zero
