@@ -104,11 +104,12 @@ void Form1::ClearMRU() {
     for (auto& entry : History_) entry.clear();
 }
 
-void Form1::CMD_OK_Click() {
+void Form1::CMD_OK_Click(RunAs as) {
     const std::string argument = c_.cmbArg.text();
     if (!argumentsArriveOrAccepted(argument)) return;
     ShellRequest request;
     request.owner = &c_.form;
+    if (as == RunAs::Administrator) request.verb = "runas";
     request.directory = TargetFolder_;
     request.showCommand = 1;
 
@@ -137,10 +138,13 @@ void Form1::CMD_OK_Click() {
         }
         edit.commit();
     }
-    // A launch the system refuses is told to the user before the program ends, or the
-    // failure would look like success; a prompt the user declined needs no word.
+    // A prompt of the system's that the user declined (the elevation prompt answered No) is
+    // the user's answer, not a failure: back to the dialog, with the history already recorded
+    // as for any OK. A launch the system refuses is told before the program ends, or the
+    // failure would look like success.
     const ShellResult result = s_.shell.execute(request);
-    if (!result.ok && !result.cancelled)
+    if (result.wasCancelled()) return;
+    if (!result.ok())
         s_.host.messageBox(&c_.form, launchFailedText(TargetPath_, result.reason), kTitle,
                            MsgButtons::Ok, MsgIcon::Critical);
     s_.host.endProgram();

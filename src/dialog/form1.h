@@ -40,6 +40,10 @@ struct Form1Services {
 
 inline constexpr int kHistorySize = 20;
 
+// How OK starts the file: as the user, or elevated through the shell's "runas" verb (Ctrl+Shift
+// with Enter or with a click on OK). The dialog itself never runs elevated.
+enum class RunAs { User, Administrator };
+
 class Form1 {
 public:
     Form1(Form1Controls controls, Form1Services services);
@@ -58,7 +62,9 @@ public:
     int Run_Once();
 
     // Event procedures. Key handlers return the key code to pass on; 0 swallows the key.
-    void CMD_OK_Click();
+    // OK: records the text and the check state, launches and ends the program; when the user
+    // refuses the elevation prompt, the dialog stays open with its text.
+    void CMD_OK_Click(RunAs as = RunAs::User);
     void CMD_Cancel_Click();
     int Form_KeyPress(int keyAscii);
     int cmbArg_KeyPress(int keyAscii);

@@ -28,7 +28,8 @@ const FormSpec& form1Layout() {
              .acceptsDrops = true});
         add({.name = "CMD_OK", .kind = ControlKind::Button, .caption = "&OK", .left = 1050,
              .top = 870, .width = 1065, .height = 345, .tabIndex = 2, .font = base,
-             .defaultButton = true, .acceptsDrops = true});
+             .defaultButton = true, .acceptsDrops = true,
+             .toolTip = "Run (Ctrl+Shift+Enter: run as administrator)"});
         add({.name = "CMD_Cancel", .kind = ControlKind::Button, .caption = "Cancel",
              .left = 2250, .top = 870, .width = 1065, .height = 345, .tabIndex = 3,
              .font = base, .acceptsDrops = true});

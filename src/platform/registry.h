@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarvo {
 
@@ -12,15 +13,23 @@ enum class RegistryRoot {
     UserClasses   // HKEY_CURRENT_USER\Software\Classes: the user's own, always writable branch
 };
 
+// A key name as the operations take it: not empty, no NUL (the system's functions end a name
+// there), no backslash at the start or the end and never two in a row (an empty level).
+inline bool isRelativeKeyName(std::string_view name) {
+    if (name.empty() || name.front() == '\\' || name.back() == '\\') return false;
+    return name.find('\0') == std::string_view::npos && name.find("\\\\") == std::string_view::npos;
+}
+
 // Key names are relative to the root, with backslashes between the levels and none at the
 // start or end ("txtfile\shell\Tarvolin\command"). Letter case does not matter, as in the
 // system registry. Each operation reports whether it did what was asked; callers decide
-// which failures to pass over.
+// which failures to pass over. A name that is no such path (see isRelativeKeyName) is refused
+// by every operation: the system would read it as another key's name.
 class Registry {
 public:
     virtual ~Registry() = default;
-    // The key's default value as text; nullopt when the key does not exist or has no string
-    // default value.
+    // The key's default value as text, up to its first NUL as the system's own readers take
+    // it; nullopt when the key does not exist or has no string default value.
     virtual std::optional<std::string> readDefault(RegistryRoot root, const std::string& key) = 0;
     // Stores value as the key's default value (string type), creating the key and every
     // missing key above it. False when a key cannot be created or the value not written.

@@ -12,23 +12,29 @@ class Window;
 
 struct ShellRequest {
     const Window* owner = nullptr;
-    std::optional<std::string> verb;  // nullopt: the file type's default action
+    std::optional<std::string> verb;  // nullopt: the file type's default action; "runas": elevated
     std::string file;
     std::optional<std::string> parameters;
     std::optional<std::string> directory;
     int showCommand = 1;  // normal window
 };
 
-// How a request ended: handed over, declined by the user (a prompt of the system's that the
-// user cancelled), or refused by the system with its reason in its own words.
+// What became of an execute request. A refusal by the user (the elevation prompt answered
+// No) is not a failure: the caller goes back to where it was and shows nothing.
 struct ShellResult {
-    bool ok = true;
-    bool cancelled = false;
-    std::string reason;  // the system's text for a refusal; empty otherwise
+    enum class Outcome { Started, Cancelled, Failed };
 
-    static ShellResult accepted() { return {}; }
-    static ShellResult refused(std::string why) { return {false, false, std::move(why)}; }
-    static ShellResult declined() { return {false, true, {}}; }
+    Outcome outcome = Outcome::Started;
+    unsigned long systemError = 0;  // the system's error code when the request failed
+    std::string reason;             // the system's own text for that error, UTF-8; may be empty
+
+    static ShellResult started() { return {}; }
+    static ShellResult cancelled() { return {Outcome::Cancelled, 0, {}}; }
+    static ShellResult failed(unsigned long error, std::string why) {
+        return {Outcome::Failed, error, std::move(why)};
+    }
+    bool ok() const { return outcome == Outcome::Started; }
+    bool wasCancelled() const { return outcome == Outcome::Cancelled; }
 };
 
 class Shell {

@@ -68,11 +68,14 @@ std::string commandKey(const std::string& fileType) {
     return verbKey(fileType) + "\\command";
 }
 
-// An empty type name would put the verb under a "shell" key at the top of the classes root,
-// where no file type reads it; it counts as no type.
+// Only a plain extension and a type that names one key keep the verb's writes and deletions
+// inside "<type>\shell\Tarvolin": an extension such as "txt\PersistentHandler" would read
+// another key's value, and an empty type, or one with an empty level ("a\\b", "\a"),
+// would put the keys somewhere no file type reads them. Either counts as no type.
 std::optional<std::string> fileTypeOf(Registry& registry, const std::string& ext) {
+    if (ext.find('\\') != std::string::npos || !isRelativeKeyName("." + ext)) return std::nullopt;
     auto type = registry.readDefault(RegistryRoot::ClassesRoot, "." + ext);
-    if (!type || type->empty()) return std::nullopt;
+    if (!type || !isRelativeKeyName(*type)) return std::nullopt;
     return type;
 }
 

@@ -20,6 +20,9 @@ constexpr char kUninstallQuestion[] =
     "You have removed all association to Tarvolin.\r\nDo you wish to uninstall it completely?";
 constexpr char kSettingsLaterText[] =
     "If no association is set now, you can access these settings again later at:\r\n";
+// Shown when the history file refuses a clear (a read-only MRU.INI), followed by its path.
+constexpr char kHistoryNotClearedMessage[] =
+    "The history could not be cleared; it is unchanged.\n\n";
 
 std::string removeQuestion(const std::string& ext) {
     return "Are you sure you wish to remove 'Tarvolin' from " + ext + " file extension?";
@@ -115,23 +118,37 @@ void frmSettings::clearDialogHistory() {
     s_.dialog.clearCheck();
 }
 
+bool frmSettings::historyNotCleared() {
+    s_.host.messageBox(&c_.form, kHistoryNotClearedMessage + HistoryFile_, kTitle, MsgButtons::Ok,
+                       MsgIcon::Exclamation);
+    return false;
+}
+
 // The history file is cut to nothing (created when missing), under the lock the profile
-// engine's edits take, so no other copy's record is half-way through a rewrite.
-void frmSettings::CMD_ClearAll_Click() {
+// engine's edits take, so no other copy's record is half-way through a rewrite. A refused
+// write clears nothing: the file still holds every text, so the dialog and the buttons stay
+// as they were and the user is told.
+bool frmSettings::CMD_ClearAll_Click() {
+    fs::Result written;
     {
         const fs::FileLock lock(HistoryFile_);
-        fs::replaceFile(HistoryFile_, "");
+        written = fs::replaceFile(HistoryFile_, "");
     }
+    if (written != fs::Result::Ok) return historyNotCleared();
     clearDialogHistory();
     c_.CMD_ClearAll.setEnabled(false);
     c_.CMD_File.setEnabled(false);
+    return true;
 }
 
-void frmSettings::CMD_File_Click() {
-    INIHandler::DeleteProfileSection(HistoryFile_, s_.dialog.FILEName());
+bool frmSettings::CMD_File_Click() {
+    ProfileEdit edit(HistoryFile_);
+    edit.DeleteProfileSection(s_.dialog.FILEName());
+    if (!edit.commit()) return historyNotCleared();
     clearDialogHistory();
     c_.CMD_File.setEnabled(false);
     if (fs::isMissingOrEmpty(HistoryFile_)) c_.CMD_ClearAll.setEnabled(false);
+    return true;
 }
 
 // After a pick the dialog holds the new target and CheckEx is no longer "6", so unloading
@@ -161,15 +178,19 @@ void frmSettings::lbl_WWW_Click() {
 
 bool frmSettings::click(const std::string& controlName) {
     using Handler = void (frmSettings::*)();
+    // The clears report their result to their callers; a click has told the user already.
+    if (controlName == "CMD_ClearAll") {
+        CMD_ClearAll_Click();
+        return true;
+    }
+    if (controlName == "CMD_File") {
+        CMD_File_Click();
+        return true;
+    }
     static const std::pair<const char*, Handler> handlers[] = {
-        {"CMD_OK", &frmSettings::CMD_OK_Click},
-        {"CMD_RUN", &frmSettings::CMD_RUN_Click},
-        {"List1", &frmSettings::List1_Click},
-        {"CMD_ADD", &frmSettings::CMD_ADD_Click},
-        {"CMD_REMOVE", &frmSettings::CMD_REMOVE_Click},
-        {"CMD_File", &frmSettings::CMD_File_Click},
-        {"CMD_ClearAll", &frmSettings::CMD_ClearAll_Click},
-        {"lbl_MAIL", &frmSettings::lbl_MAIL_Click},
+        {"CMD_OK", &frmSettings::CMD_OK_Click},         {"CMD_RUN", &frmSettings::CMD_RUN_Click},
+        {"List1", &frmSettings::List1_Click},           {"CMD_ADD", &frmSettings::CMD_ADD_Click},
+        {"CMD_REMOVE", &frmSettings::CMD_REMOVE_Click}, {"lbl_MAIL", &frmSettings::lbl_MAIL_Click},
         {"lbl_WWW", &frmSettings::lbl_WWW_Click},
     };
     for (const auto& [name, handler] : handlers) {

@@ -93,8 +93,10 @@ public:
     void List1_Click();
     void CMD_ADD_Click();
     void CMD_REMOVE_Click();
-    void CMD_ClearAll_Click();
-    void CMD_File_Click();
+    // Clear All History and Clear File History: true when the file took the change; when it
+    // refuses, a message names the file and the dialog and the buttons stay as they were.
+    bool CMD_ClearAll_Click();
+    bool CMD_File_Click();
     void CMD_RUN_Click();
     void CMD_OK_Click();
     void lbl_MAIL_Click();
@@ -111,6 +113,7 @@ public:
 private:
     Control* controlByName(const std::string& name);
     void clearDialogHistory();
+    bool historyNotCleared();
     void openLink(const std::string& address);
 
     SettingsControls c_;

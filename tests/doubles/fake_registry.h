@@ -17,9 +17,10 @@ namespace tarvo::test {
 class FakeRegistry : public Registry {
 public:
     std::optional<std::string> readDefault(RegistryRoot root, const std::string& key) override {
-        auto it = keys_.find({root, fold(key)});
+        auto it = isRelativeKeyName(key) ? keys_.find({root, fold(key)}) : keys_.end();
         std::optional<std::string> value;
         if (it != keys_.end()) value = it->second;
+        if (value) value = value->substr(0, value->find('\0'));
         log.push_back("read " + rootName(root) + " " + key + (value ? "" : " failed"));
         return value;
     }
@@ -27,7 +28,8 @@ public:
     bool writeDefault(RegistryRoot root, const std::string& key,
                       const std::string& value) override {
         const bool refused = (root == RegistryRoot::ClassesRoot && refuseClassesRootWrites) ||
-                             (root == RegistryRoot::UserClasses && refuseUserClassesWrites);
+                             (root == RegistryRoot::UserClasses && refuseUserClassesWrites) ||
+                             !isRelativeKeyName(key);
         log.push_back("write " + rootName(root) + " " + key + " = " + value +
                       (refused ? " failed" : ""));
         if (refused) return false;
@@ -36,7 +38,7 @@ public:
     }
 
     bool deleteKey(RegistryRoot root, const std::string& key) override {
-        const bool ok = exists(root, key) && !hasSubkeys(root, key);
+        const bool ok = isRelativeKeyName(key) && exists(root, key) && !hasSubkeys(root, key);
         if (ok) keys_.erase({root, fold(key)});
         log.push_back("delete " + rootName(root) + " " + key + (ok ? "" : " failed"));
         return ok;

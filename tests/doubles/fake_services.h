@@ -19,7 +19,7 @@ public:
         return result;
     }
     std::vector<ShellRequest> requests;
-    ShellResult result;
+    ShellResult result;  // started unless a test says otherwise
 };
 
 class FakeFilePicker : public FilePicker {

@@ -265,6 +265,17 @@ void pressWithAlt(WORD vk) {
     settle(GetForegroundWindow());
 }
 
+void pressWithModifiers(std::initializer_list<WORD> modifiers, WORD vk) {
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers) inputs.push_back(key(m, 0, 0));
+    inputs.push_back(key(vk, 0, 0));
+    inputs.push_back(key(vk, 0, KEYEVENTF_KEYUP));
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m)
+        inputs.push_back(key(*m, 0, KEYEVENTF_KEYUP));
+    send(inputs);
+    settle(GetForegroundWindow());
+}
+
 // --- files -----------------------------------------------------------------------------------
 
 std::optional<std::string> readFile(const std::wstring& path) {

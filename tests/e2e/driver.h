@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,6 +70,8 @@ HWND findChildByText(HWND parent, const std::wstring& text);
 void typeText(const std::wstring& text);
 void pressKey(WORD vk);
 void pressWithAlt(WORD vk);
+// The key pressed while the modifier keys (VK_CONTROL, VK_SHIFT, ...) are held down.
+void pressWithModifiers(std::initializer_list<WORD> modifiers, WORD vk);
 // Waits until the foreground window's thread has emptied its input queue.
 void settle(HWND window);
 

@@ -257,5 +257,71 @@ TEST_F(TarvoLaunch, EscClosesWithoutLaunchingOrWriting) {
     EXPECT_FALSE(fileExists(program.file(L"MRU.INI")));
 }
 
+// A document type of the test's own whose "open" and "runas" verbs both start the probe,
+// each with its verb's name first, so that a launch shows which verb the shell was asked for.
+class ProbeDocumentType {
+public:
+    explicit ProbeDocumentType(const std::wstring& probe) {
+        set(L".tarvorun", L"TarvoTest.Run");
+        for (const wchar_t* verb : {L"open", L"runas"})
+            set(std::wstring(L"TarvoTest.Run\\shell\\") + verb + L"\\command",
+                L"\"" + probe + L"\" " + verb + L" \"%1\" %*");
+    }
+    ~ProbeDocumentType() {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L"TarvoTest.Run");
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tarvorun");
+    }
+
+private:
+    static void set(const std::wstring& key, const std::wstring& value) {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+};
+
+// Ctrl+Shift+Enter asks the shell for the "runas" verb, with the typed text, in the file's
+// folder, and records the history as Enter does.
+TEST_F(TarvoLaunch, CtrlShiftEnterRunsTheTargetThroughRunas) {
+    const ProbeDocumentType type(probe);
+    const std::wstring document = probeFolder.file(L"job.tarvorun");
+    ASSERT_TRUE(writeFile(document, "x"));
+    HWND dialog = openDialog(document);
+    ASSERT_NE(dialog, nullptr);
+    typeText(L"-e");
+    pressWithModifiers({VK_CONTROL, VK_SHIFT}, VK_RETURN);
+    expectEnded();
+
+    auto records = probeRecords(1);
+    ASSERT_EQ(records.size(), 1u) << "the probe was not launched";
+    EXPECT_EQ(records[0].args, "runas \"" + narrow(document) + "\" -e");
+    EXPECT_EQ(records[0].cwd, narrow(probeFolder.path()));
+    EXPECT_EQ(mru(), "[job.tarvorun]\r\n0=0\r\n1=-e\r\n");
+}
+
+// With "&CMD" the interpreter runs a file whose folder's name holds characters it would
+// otherwise expand or split at, with the typed text, in that folder.
+TEST_F(TarvoLaunch, CmdOptionTakesFolderNamesLiterally) {
+    for (const std::wstring name : {L"x%OS%y", L"a!b!c", L"R&D", L"a^b"}) {
+        SCOPED_TRACE(narrow(name));
+        const std::wstring folder = probeFolder.file(name);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        const std::wstring target = folder + L"\\probe.exe";
+        ASSERT_TRUE(CopyFileW(probe.c_str(), target.c_str(), FALSE));
+
+        HWND dialog = openDialog(target);
+        ASSERT_NE(dialog, nullptr);
+        typeText(L"-v 1");
+        pressWithAlt('C');
+        pressKey(VK_RETURN);
+        expectEnded();
+
+        auto records = waitForProbeRecords(folder + L"\\probe.log", 1);
+        ASSERT_EQ(records.size(), 1u) << "the interpreter did not run the probe";
+        EXPECT_EQ(records[0].args, "-v 1");
+        EXPECT_EQ(records[0].cwd, narrow(folder));
+        leftOpen.push_back(records[0].ppid);
+    }
+}
+
 }  // namespace
 }  // namespace e2e

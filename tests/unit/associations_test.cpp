@@ -125,14 +125,20 @@ TEST_F(AssociationsTest, RefusedClassesRootWriteGoesToTheUsersBranch) {
 TEST_F(AssociationsTest, AddFailsWithTheMessageAndRecordsNothing) {
     rig.knowType("txt", "txtfile");
     rig.knowType("blank", "");
+    rig.knowType("lead", "\\victim");
+    rig.knowType("trail", "victim\\");
+    rig.knowType("twice", "a\\\\b");
+    rig.registry.setClass("txt\\PersistentHandler", "{guid}");
     struct Case {
         const char* ext;
         bool refuseAllWrites;
     };
-    // A dot alone is no extension; an unknown extension and an empty type name have no type to
-    // carry the verb; a known one fails when both branches refuse the write.
-    for (const Case c :
-         {Case{".", false}, Case{"xyz", false}, Case{"blank", false}, Case{"txt", true}}) {
+    // A dot alone is no extension; an unknown extension, an empty type name and a type with an
+    // empty level have no type to carry the verb, nor has a typed extension that reaches into
+    // another key; a known one fails when both branches refuse the write.
+    for (const Case c : {Case{".", false}, Case{"xyz", false}, Case{"blank", false},
+                         Case{"lead", false}, Case{"trail", false}, Case{"twice", false},
+                         Case{"txt\\PersistentHandler", false}, Case{"txt", true}}) {
         rig.registry.refuseClassesRootWrites = rig.registry.refuseUserClassesWrites =
             c.refuseAllWrites;
         rig.registry.log.clear();
@@ -152,6 +158,26 @@ TEST_F(AssociationsTest, AddFailsWithTheMessageAndRecordsNothing) {
         }
     }
     EXPECT_EQ(rig.registry.log.front(), "read HKCR .txt");
+}
+
+// A type value with a NUL in it ends there, as the system reads it: the verb goes under that
+// type's "shell\Tarvolin" and nowhere else, and the key the type names keeps its own value,
+// on add, on removal and on "/cleareg".
+TEST_F(AssociationsTest, ATypeWithANulStaysInsideTheVerbsKeys) {
+    rig.knowType("nul", std::string("victim\0junk", 11));
+    rig.registry.setClass("victim", "the victim's own value");
+
+    ASSERT_TRUE(list.add("nul"));
+    EXPECT_EQ(rig.registry.value(CR, "victim\\shell\\Tarvolin\\command"), command());
+    EXPECT_EQ(rig.registry.value(CR, "victim"), "the victim's own value");
+    for (const auto& change : rig.registry.changes())
+        EXPECT_EQ(change.rfind("write HKCR victim\\shell\\Tarvolin\\command", 0), 0u) << change;
+
+    RemoveAllAssociations(rig.registry, rig.temp.path());
+    EXPECT_FALSE(rig.registry.exists(CR, "victim\\shell\\Tarvolin"));
+    EXPECT_EQ(rig.registry.value(CR, "victim"), "the victim's own value");
+    for (const auto& change : rig.registry.changes())
+        EXPECT_NE(change.find("victim\\shell\\Tarvolin"), std::string::npos) << change;
 }
 
 // A verb that no list names would never be removed (not by Remove, not by "/cleareg"): when
@@ -378,7 +404,7 @@ TEST(RemoveAll, CoversTheListsOfTheProgramAndTheUsersFolder) {
 
 TEST(UninstallHandOff, StartsTheUninstallerAndEndsEvenWhenTheStartFails) {
     SettingsRig rig;
-    rig.shell.result = ShellResult::refused("The system cannot find the file specified.");
+    rig.shell.result = ShellResult::failed(2, "The system cannot find the file specified.");
     uninstallHandOff(rig.shell, rig.host, &rig.ui.form);
 
     ASSERT_EQ(rig.shell.requests.size(), 1u);

@@ -92,10 +92,10 @@ TEST(Form1Ok, LaunchRequestDirect) {
 }
 
 // A refused launch is told with the system's reason, and still recorded and ended as any other;
-// a prompt the user declined is not an error to report.
+// a prompt the user declined is not an error to report: the dialog stays.
 TEST(Form1Ok, ARefusedLaunchIsToldThenRecordedAndEndedAllTheSame) {
     Form1Rig rig;
-    rig.shell.result = ShellResult::refused("The system cannot find the file specified.");
+    rig.shell.result = ShellResult::failed(2, "The system cannot find the file specified.");
     rig.load(R"(C:\missing\gone.exe)");
     rig.cmbArg.setText("x");
     rig.dialog.CMD_OK_Click();
@@ -109,16 +109,59 @@ TEST(Form1Ok, ARefusedLaunchIsToldThenRecordedAndEndedAllTheSame) {
     EXPECT_EQ(m.icon, MsgIcon::Critical);
 
     Form1Rig declined;
-    declined.shell.result = ShellResult::declined();
+    declined.shell.result = ShellResult::cancelled();
     declined.load(R"(C:\t\admin.exe)");
     declined.dialog.CMD_OK_Click();
     EXPECT_TRUE(declined.host.messages.empty());
-    EXPECT_EQ(declined.host.ended, 1);
+    EXPECT_EQ(declined.host.ended, 0);
 
     Form1Rig fine;
     fine.load(R"(C:\t\fine.exe)");
     fine.dialog.CMD_OK_Click();
     EXPECT_TRUE(fine.host.messages.empty());
+}
+
+// Run as administrator: the same request and the same record as OK, with the "runas" verb.
+TEST(Form1Ok, ElevatedRunsTheSameRequestWithRunas) {
+    for (int check : {0, 1}) {
+        OkRun plain("", "-v x", check);
+        Form1Rig rig;
+        rig.load(R"(C:\My Files\run.bat)");
+        rig.cmbArg.setText("-v x");
+        rig.Check1.setValue(check);
+        rig.dialog.CMD_OK_Click(RunAs::Administrator);
+
+        ASSERT_EQ(rig.shell.requests.size(), 1u);
+        const ShellRequest& r = rig.shell.requests[0];
+        const ShellRequest& p = plain.rig.shell.requests.at(0);
+        EXPECT_EQ(r.verb, "runas");
+        EXPECT_EQ(r.file, p.file);
+        EXPECT_EQ(r.parameters, p.parameters);
+        EXPECT_EQ(r.directory, "C:\\My Files\\");
+        EXPECT_EQ(rig.mru(), plain.rig.mru());
+        EXPECT_EQ(rig.host.ended, 1);
+    }
+}
+
+// The user refused the elevation prompt: the dialog stays with its text and shows nothing;
+// the history was recorded before the request, as for every OK, and a second OK works from it.
+TEST(Form1Ok, ARefusedElevationKeepsTheDialog) {
+    Form1Rig rig;
+    rig.shell.result = ShellResult::cancelled();
+    rig.load(R"(C:\d\tool.exe)");
+    rig.cmbArg.setText("a");
+    rig.dialog.CMD_OK_Click(RunAs::Administrator);
+    EXPECT_EQ(rig.host.ended, 0);
+    EXPECT_EQ(rig.host.dialogUnloads, 0);
+    EXPECT_TRUE(rig.host.messages.empty());
+    EXPECT_EQ(rig.cmbArg.text(), "a");
+    EXPECT_EQ(rig.mru(), record({"[tool.exe]", "0=0", "1=a"}));
+
+    rig.shell.result = ShellResult::started();
+    rig.cmbArg.setText("b");
+    rig.dialog.CMD_OK_Click();
+    EXPECT_EQ(rig.host.ended, 1);
+    EXPECT_EQ(rig.mru(), record({"[tool.exe]", "0=0", "1=b", "2=a"}));
 }
 
 TEST(Form1Ok, MoveToFront) {

@@ -245,6 +245,30 @@ TEST(SettingsWindow, ClearFileHistoryDeletesOnlyTheTargetsRecord) {
     EXPECT_FALSE(last.ui.CMD_ClearAll.enabled());
 }
 
+// A history file that refuses the write clears nothing: both clears say so, naming the file,
+// and the dialog's history and the buttons stay as they were.
+TEST(SettingsWindow, ARefusedClearSaysSoAndKeepsEverything) {
+    const std::string before = "[a.exe]\r\n0=1\r\n1=-x\r\n";
+    SettingsRig rig;
+    rig.setMru(before);
+    rig.dialog.fileName = "a.exe";
+    rig.open("1");
+    const RefusedWrites refused;
+    EXPECT_FALSE(rig.window.CMD_ClearAll_Click());
+    EXPECT_FALSE(rig.window.CMD_File_Click());
+
+    EXPECT_EQ(rig.mru(), before);
+    ASSERT_EQ(rig.host.messages.size(), 2u);
+    for (const auto& m : rig.host.messages) {
+        EXPECT_EQ(m.text, "The history could not be cleared; it is unchanged.\n\n" +
+                              rig.window.HistoryFile());
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    }
+    EXPECT_EQ(rig.dialog.mruClears + rig.dialog.argumentBoxClears + rig.dialog.checkClears, 0);
+    EXPECT_TRUE(rig.ui.CMD_ClearAll.enabled());
+    EXPECT_TRUE(rig.ui.CMD_File.enabled());
+}
+
 TEST(SettingsWindow, LinksOpenTheMakersAddresses) {
     SettingsRig rig;
     rig.open("6");

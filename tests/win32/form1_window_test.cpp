@@ -150,6 +150,57 @@ TEST_F(Form1WindowTest, EnterPressesOkAndNeverCompletes) {
     EXPECT_NE(temp.read("MRU.INI").find("1=r\r\n"), std::string::npos);
 }
 
+// The modifier keys as the thread's key state holds them while OK is pressed.
+class HeldKeys {
+  public:
+    explicit HeldKeys(std::initializer_list<int> keys) {
+        GetKeyboardState(saved_);
+        BYTE state[256];
+        GetKeyboardState(state);
+        for (int vk : keys) state[vk] = 0x80;
+        SetKeyboardState(state);
+    }
+    ~HeldKeys() { SetKeyboardState(saved_); }
+
+  private:
+    BYTE saved_[256];
+};
+
+// Ctrl+Shift with Enter or with a click on OK asks for the elevated launch; Ctrl or Shift
+// alone is a plain OK. A refused elevation prompt leaves the dialog open with its text.
+TEST_F(Form1WindowTest, CtrlShiftWithOkRunsElevated) {
+    buildWithHistory();
+    shell.result = ShellResult::cancelled();
+    combo().setText("-x");
+    {
+        HeldKeys held{VK_CONTROL, VK_SHIFT};
+        pressKey(edit(), VK_RETURN);
+    }
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].verb, "runas");
+    EXPECT_EQ(host.ended, 0);
+    EXPECT_TRUE(IsWindowVisible(dialog->hwnd()));
+    EXPECT_EQ(combo().text(), "-x");
+    EXPECT_TRUE(host.messages.empty());
+
+    {
+        HeldKeys held{VK_CONTROL, VK_SHIFT};
+        SendMessageW(hwndOf("CMD_OK"), BM_CLICK, 0, 0);
+        pump();
+    }
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_EQ(shell.requests[1].verb, "runas");
+
+    shell.result = ShellResult::started();
+    {
+        HeldKeys held{VK_SHIFT};
+        pressKey(edit(), VK_RETURN);
+    }
+    ASSERT_EQ(shell.requests.size(), 3u);
+    EXPECT_FALSE(shell.requests[2].verb.has_value());
+    EXPECT_EQ(host.ended, 1);
+}
+
 TEST_F(Form1WindowTest, EscUnloadsWithoutWritingFromAnyControl) {
     buildWithHistory();
     typeText(edit(), L"ab");

@@ -69,35 +69,134 @@ TEST_F(ShellTest, StartsTheFileWithItsArgumentsInItsFolder) {
     r.file = probe;
     r.parameters = "-c \"a b\"  \xE2\x82\xAC";
     r.directory = folder + "\\";
-    ASSERT_TRUE(shell.execute(r).ok);
+    ASSERT_TRUE(shell.execute(r).ok());
     const auto record = waitForProbe(temp);
     EXPECT_EQ(record.at("args"), "-c \"a b\"  \xE2\x82\xAC");
     EXPECT_EQ(record.at("cwd"), folder);
 }
 
-// There is no command.com here: the interpreter named by %ComSpec% runs the quoted path and
-// the argument text exactly, and stays open until we end it.
-TEST_F(ShellTest, CommandComFallsBackToComSpecWithTheCommandIntact) {
+// Ends the console interpreter that started the probe (its parent, after making sure it is
+// one) and returns the interpreter's image path.
+std::wstring endInterpreterOf(const std::map<std::string, std::string>& record) {
+    const DWORD cmd = static_cast<DWORD>(std::stoul(record.at("ppid")));
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, cmd);
+    if (!h) return {};
+    wchar_t image[MAX_PATH];
+    DWORD size = MAX_PATH;
+    std::wstring path;
+    if (QueryFullProcessImageNameW(h, 0, image, &size)) path.assign(image, size);
+    if (path.find(L"cmd.exe") != std::wstring::npos) TerminateProcess(h, 0);
+    CloseHandle(h);
+    return path;
+}
+
+std::wstring systemCmd() {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return std::wstring(system) + L"\\cmd.exe";
+}
+
+// The interpreter runs the quoted path and the argument text exactly, and stays open until
+// we end it.
+TEST_F(ShellTest, ConsoleRunsTheCommandIntact) {
     ShellRequest r;
     r.file = "command.com";
     r.parameters = "/k \"" + probe + "\" -v \"x y\"";
     r.directory = folder + "\\";
-    ASSERT_TRUE(shell.execute(r).ok);
+    ASSERT_TRUE(shell.execute(r).ok());
     const auto record = waitForProbe(temp);
     ASSERT_FALSE(record.empty());
     EXPECT_EQ(record.at("args"), "-v \"x y\"");
     EXPECT_EQ(record.at("cwd"), folder);
+    EXPECT_NE(endInterpreterOf(record).find(L"cmd.exe"), std::wstring::npos);
+}
 
-    // The interpreter is the probe's parent; end it by its id, after making sure it is one.
-    const DWORD cmd = static_cast<DWORD>(std::stoul(record.at("ppid")));
-    HANDLE h = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, cmd);
-    ASSERT_NE(h, nullptr);
-    wchar_t image[MAX_PATH];
-    DWORD size = MAX_PATH;
-    ASSERT_TRUE(QueryFullProcessImageNameW(h, 0, image, &size));
-    EXPECT_NE(std::wstring(image).find(L"cmd.exe"), std::wstring::npos);
-    if (std::wstring(image).find(L"cmd.exe") != std::wstring::npos) TerminateProcess(h, 0);
-    CloseHandle(h);
+// A program named command.com or cmd.exe beside the target or in the current folder is never
+// started in the interpreter's place; with %ComSpec% unset or not an absolute path to a file,
+// the system folder's cmd.exe runs.
+TEST_F(ShellTest, ConsoleNeverRunsAPlantedInterpreter) {
+    const std::wstring planted[] = {
+        win::widen(folder) + L"\\command.com", win::widen(folder) + L"\\cmd.exe",
+        win::widen(temp.path()) + L"\\command.com", win::widen(temp.path()) + L"\\cmd.exe"};
+    for (const auto& copy : planted)
+        CopyFileW(besideTests(L"probe.exe").c_str(), copy.c_str(), FALSE);
+    wchar_t oldCwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, oldCwd);
+    SetCurrentDirectoryW(win::widen(temp.path()).c_str());
+    const std::wstring oldComspec = [] {
+        wchar_t v[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"ComSpec", v, MAX_PATH);
+        return std::wstring(v);
+    }();
+
+    for (const wchar_t* comspec :
+         {static_cast<const wchar_t*>(nullptr), L"cmd.exe", L"C:\\none\\cmd.exe"}) {
+        SetEnvironmentVariableW(L"ComSpec", comspec);
+        DeleteFileW(temp.file("probe.log").c_str());
+        ShellRequest r;
+        r.file = "command.com";
+        r.parameters = "/k \"" + probe + "\" planted";
+        r.directory = folder + "\\";
+        ASSERT_TRUE(shell.execute(r).ok());
+        const auto record = waitForProbe(temp);
+        ASSERT_FALSE(record.empty());
+        EXPECT_EQ(record.at("args"), "planted");
+        EXPECT_EQ(record.at("cmdline").find("command.com"), std::string::npos);
+        EXPECT_EQ(win::widen(record.at("cmdline")).find(planted[1]), std::wstring::npos);
+        const std::wstring interpreter = endInterpreterOf(record);
+        EXPECT_EQ(CompareStringOrdinal(interpreter.c_str(), -1, systemCmd().c_str(), -1, TRUE),
+                  CSTR_EQUAL)
+            << win::narrow(interpreter);
+    }
+    SetEnvironmentVariableW(L"ComSpec", oldComspec.c_str());
+    SetCurrentDirectoryW(oldCwd);
+}
+
+// The file's path and folder reach the interpreter literally whatever they hold, while the
+// typed text keeps its meaning to the interpreter ("&" still separates two commands).
+TEST_F(ShellTest, ConsoleTakesFolderNamesLiterally) {
+    for (const std::string name : {"x%OS%y", "a!b!c", "R&D", "a^b", "(p) 100%"}) {
+        DeleteFileW(temp.file("probe.log").c_str());
+        const std::string dir = temp.path() + "\\" + name;
+        CreateDirectoryW(win::widen(dir).c_str(), nullptr);
+        const std::string target = dir + "\\probe.exe";
+        CopyFileW(besideTests(L"probe.exe").c_str(), win::widen(target).c_str(), FALSE);
+        ShellRequest r;
+        r.file = "command.com";
+        r.parameters = "/k \"" + target + "\" -a %OS% & echo done";
+        r.directory = dir + "\\";
+        ASSERT_TRUE(shell.execute(r).ok()) << name;
+        const auto record = waitForProbe(temp);
+        ASSERT_FALSE(record.empty()) << name;
+        EXPECT_EQ(record.at("args"), "-a Windows_NT ") << name;
+        EXPECT_EQ(record.at("cwd"), dir) << name;
+        endInterpreterOf(record);
+    }
+}
+
+// "runas" on the console: the interpreter changes to the file's folder itself, since an
+// elevated one starts in the system folder.
+TEST_F(ShellTest, ElevatedConsoleRunsInTheFilesFolder) {
+    ShellRequest r;
+    r.verb = "runas";
+    r.file = "command.com";
+    r.parameters = "/k \"" + probe + "\" -e";
+    r.directory = folder + "\\";
+    ASSERT_TRUE(shell.execute(r).ok());
+    const auto record = waitForProbe(temp);
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(record.at("args"), "-e");
+    EXPECT_EQ(record.at("cwd"), folder);
+    endInterpreterOf(record);
+}
+
+TEST_F(ShellTest, AFailedRequestSaysWhy) {
+    ShellRequest r;
+    r.file = temp.path() + "\\missing.exe";
+    const ShellResult result = shell.execute(r);
+    EXPECT_EQ(result.outcome, ShellResult::Outcome::Failed);
+    EXPECT_NE(result.systemError, 0u);
+    EXPECT_FALSE(result.reason.empty());
 }
 
 // Runs `act` on another thread once a top-level window with this title exists, while the

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "doubles/fake_controls.h"
 #include "doubles/fake_dialog_link.h"
 #include "doubles/fake_services.h"
 #include "frontend/win32/dpi.h"
@@ -87,6 +88,45 @@ TEST(RegistryWin32, ExpandableDefaultValuesAreExpandedOthersAreNone) {
     RegSetKeyValueW(HKEY_CLASSES_ROOT, L".tarvotest", nullptr, REG_DWORD, &number, sizeof number);
     EXPECT_EQ(registry.readDefault(RegistryRoot::ClassesRoot, ".tarvotest"), std::nullopt);
     SetEnvironmentVariableW(L"TARVO_TEST_KIND", nullptr);
+}
+
+// A file type value "<victim>\0junk" names the key <victim>, as the system reads it: adding
+// the verb writes only under <victim>\shell\Tarvolin, and "/cleareg" deletes only that; the
+// key keeps its own value. A key name with a NUL or an empty level is refused outright.
+TEST(RegistryWin32, ATypeValueWithANulNeverReachesTheNamedKeysOwnValue) {
+    ScratchType type;
+    WinTempFolder program;
+    win::Win32Registry registry;
+    const std::wstring victim = win::widen(type.name());
+    const std::wstring own = L"the victim's own value";
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, victim.c_str(), nullptr, REG_SZ, own.c_str(),
+                    static_cast<DWORD>((own.size() + 1) * sizeof(wchar_t)));
+    const std::wstring typeValue = victim + std::wstring(L"\0junk", 5);
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".tarvotest", nullptr, REG_SZ, typeValue.c_str(),
+                    static_cast<DWORD>((typeValue.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(registry.readDefault(RegistryRoot::ClassesRoot, ".tarvotest"), type.name());
+
+    FakeListBox items;
+    FakeHost host;
+    const std::string settings = program.path() + "\\Settings.ini";
+    AssociationList list(items, registry, host, nullptr, program.path(), settings);
+    ASSERT_TRUE(list.add("tarvotest"));
+    EXPECT_EQ(registryText(HKEY_CLASSES_ROOT, victim), own);
+    EXPECT_EQ(registryText(HKEY_CLASSES_ROOT, victim + L"\\shell\\Tarvolin\\command"),
+              win::widen(verbCommand(program.path())));
+
+    RemoveAllAssociations(registry, program.path());
+    EXPECT_EQ(registryText(HKEY_CLASSES_ROOT, victim), own);
+    HKEY verb = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CLASSES_ROOT, (victim + L"\\shell\\Tarvolin").c_str(), 0, KEY_READ,
+                            &verb),
+              ERROR_SUCCESS);
+
+    const std::string withNul = type.name() + std::string("\0x", 2);
+    EXPECT_FALSE(registry.writeDefault(RegistryRoot::ClassesRoot, withNul, "x"));
+    EXPECT_FALSE(registry.deleteKey(RegistryRoot::ClassesRoot, withNul));
+    EXPECT_FALSE(registry.writeDefault(RegistryRoot::ClassesRoot, type.name() + "\\\\x", "x"));
+    EXPECT_EQ(registryText(HKEY_CLASSES_ROOT, victim), own);
 }
 
 class SettingsWindowWin32 : public ::testing::Test {
@@ -433,6 +473,30 @@ TEST_F(SettingsWindowWin32, EnterAfterTheInputBoxPressesTheFocusedButton) {
     EXPECT_FALSE(isDefault(add));
     pressOnFocus(VK_RETURN);
     EXPECT_EQ(unloads, 1);
+
+// A read-only MRU.INI refuses both clears: each says so, naming the file, and the file, the
+// dialog's history and both buttons stay as they were.
+TEST_F(SettingsWindowWin32, AReadOnlyHistoryFileRefusesBothClearsAndSaysSo) {
+    const std::string before = "[a.exe]\r\n0=1\r\n1=-x\r\n";
+    temp.write("MRU.INI", before);
+    const std::wstring mru = temp.file("MRU.INI").wstring();
+    SetFileAttributesW(mru.c_str(), FILE_ATTRIBUTE_READONLY);
+    dialog.fileName = "a.exe";
+    open("1");
+    ASSERT_TRUE(IsWindowEnabled(hwndOf("CMD_ClearAll")));
+    ASSERT_TRUE(IsWindowEnabled(hwndOf("CMD_File")));
+
+    click(hwndOf("CMD_ClearAll"));
+    click(hwndOf("CMD_File"));
+    SetFileAttributesW(mru.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(temp.read("MRU.INI"), before);
+    ASSERT_EQ(host.messages.size(), 2u);
+    for (const auto& m : host.messages)
+        EXPECT_NE(m.text.find(temp.path() + "\\MRU.INI"), std::string::npos) << m.text;
+    EXPECT_EQ(dialog.mruClears, 0);
+    EXPECT_TRUE(IsWindowEnabled(hwndOf("CMD_ClearAll")));
+    EXPECT_TRUE(IsWindowEnabled(hwndOf("CMD_File")));
 }
 
 }  // namespace

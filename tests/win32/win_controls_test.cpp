@@ -247,12 +247,35 @@ TEST_F(WinControlsTest, AnotherDpiRelaysTheFormOutFromItsTwips) {
     EXPECT_EQ(f.lfHeight, -17);  // 8.25 points at 144 DPI
 }
 
-TEST(ComspecParameters, WrapTheCommandSoCmdKeepsItsOwnQuotes) {
-    EXPECT_EQ(win::comspecParameters("/k \"C:\\My Files\\run.bat\""),
-              "/k \"\"C:\\My Files\\run.bat\"\"");
-    EXPECT_EQ(win::comspecParameters("/k \"C:\\a.exe\" -v \"x y\""),
-              "/k \"\"C:\\a.exe\" -v \"x y\"\"");
-    EXPECT_EQ(win::comspecParameters("-v"), "-v");
+// The forms the console command takes: the outer quotes that keep the command's own, names
+// the interpreter would expand handed over in variables, and the change of folder that an
+// elevated console needs.
+TEST(ConsoleCommand, KeepsNamesLiteralAndTheTextAsTyped) {
+    auto plain = win::consoleCommand("/k \"C:\\My Files\\run.bat\" -v \"x y\" & echo", true);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->parameters, "/v:off /k \"\"C:\\My Files\\run.bat\" -v \"x y\" & echo\"");
+    EXPECT_TRUE(plain->environment.empty());
+
+    auto folder = win::consoleCommand("/k \"C:\\x%OS%y\\a.exe\"", true);
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->parameters, "/v:off /k \"\".\\a.exe\"\"");
+
+    auto name = win::consoleCommand("/k \"C:\\d\\%TEMP%.exe\" 1", true);
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->parameters, "/v:off /k \"\"%TARVO_FILE%\" 1\"");
+    ASSERT_EQ(name->environment.size(), 1u);
+    EXPECT_EQ(name->environment[0].second, "C:\\d\\%TEMP%.exe");
+
+    auto elevated = win::consoleCommand("/k \"C:\\R&D\\a.exe\" 1", false);
+    ASSERT_TRUE(elevated);
+    EXPECT_EQ(elevated->parameters, "/v:off /k cd /d \"C:\\R&D\\\" && \"C:\\R&D\\a.exe\" 1");
+
+    auto elevatedPercent = win::consoleCommand("/k \"C:\\x%OS%y\\a.exe\"", false);
+    ASSERT_TRUE(elevatedPercent);
+    EXPECT_EQ(elevatedPercent->parameters, "/v:off /k cd /d \"%TARVO_FOLDER%\" && \".\\a.exe\"");
+
+    EXPECT_FALSE(win::consoleCommand("-v", true));
+    EXPECT_FALSE(win::consoleCommand("/k \"C:\\a.exe\"x", true));
 }
 
 }  // namespace

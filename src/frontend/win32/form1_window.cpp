@@ -35,7 +35,10 @@ Form1Window::Form1Window(Form1Services services, BuildOptions options)
 
 void Form1Window::onClick(const std::string& control) {
     if (control == "CMD_OK") {
-        form1_.CMD_OK_Click();
+        // Ctrl+Shift held while OK is pressed, by Enter or by a click, runs the file elevated.
+        // The key state is the one that went with the click or the key through the queue.
+        const bool elevate = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0;
+        form1_.CMD_OK_Click(elevate ? RunAs::Administrator : RunAs::User);
     } else if (control == "CMD_Cancel") {
         form1_.CMD_Cancel_Click();
     } else if (control == "CMD_About") {

@@ -37,7 +37,7 @@ std::wstring expanded(const std::wstring& text) {
 }  // namespace
 
 std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const std::string& key) {
-    if (key.empty()) return std::nullopt;
+    if (!isRelativeKeyName(key)) return std::nullopt;
     const auto [base, path] = locate(root, key);
     HKEY opened = nullptr;
     if (RegOpenKeyExW(base, path.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
@@ -56,9 +56,10 @@ std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const s
         status = RegQueryValueExW(opened, nullptr, nullptr, &type,
                                   reinterpret_cast<BYTE*>(data.data()), &bytes);
         if (status == ERROR_SUCCESS) {
-            // The stored text need not end with a zero, and may end with several.
+            // The stored text need not end with a zero; where it holds one, the text ends
+            // there, as every reader of the system takes it ("type\0junk" is "type").
             data.resize(bytes / sizeof(wchar_t));
-            while (!data.empty() && data.back() == L'\0') data.pop_back();
+            if (const auto nul = data.find(L'\0'); nul != std::wstring::npos) data.resize(nul);
             if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
             if (type == REG_EXPAND_SZ) data = expanded(data);
             return narrow(data);
@@ -70,7 +71,7 @@ std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const s
 
 bool Win32Registry::writeDefault(RegistryRoot root, const std::string& key,
                                  const std::string& value) {
-    if (key.empty()) return false;
+    if (!isRelativeKeyName(key)) return false;
     const auto [base, path] = locate(root, key);
     HKEY created = nullptr;
     // RegCreateKeyExW creates every missing key on the way down.
@@ -86,7 +87,7 @@ bool Win32Registry::writeDefault(RegistryRoot root, const std::string& key,
 
 // RegDeleteKeyW refuses a key that still has subkeys, which is what the callers rely on.
 bool Win32Registry::deleteKey(RegistryRoot root, const std::string& key) {
-    if (key.empty()) return false;  // never the root itself
+    if (!isRelativeKeyName(key)) return false;  // never the root, never another key
     const auto [base, path] = locate(root, key);
     return RegDeleteKeyW(base, path.c_str()) == ERROR_SUCCESS;
 }

@@ -1,12 +1,13 @@
-// ShellExecuteExW for every launch, and %ComSpec% where "command.com" does not exist.
+// ShellExecuteExW for every launch; the console interpreter by its absolute path, with the
+// file's path and folder handed over so that the interpreter takes them literally.
 #include "platform/win32/shell_win32.h"
 
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>
-// clang-format on
 
-#include <optional>
+#include <string>
+// clang-format on
 
 #include "platform/controls.h"
 #include "platform/win32/win_text.h"
@@ -15,69 +16,192 @@ namespace tarvo::win {
 namespace {
 
 constexpr char kCommandCom[] = "command.com";
+constexpr char kFileVariable[] = "TARVO_FILE";
+constexpr char kFolderVariable[] = "TARVO_FOLDER";
 
-bool onSearchPath(const wchar_t* file) {
-    wchar_t found[MAX_PATH];
-    return SearchPathW(nullptr, file, nullptr, MAX_PATH, found, nullptr) != 0;
-}
-
-std::wstring comspec() {
-    const DWORD n = GetEnvironmentVariableW(L"ComSpec", nullptr, 0);
-    if (n == 0) return L"cmd.exe";
+std::wstring environmentValue(const wchar_t* name) {
+    const DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
+    if (n == 0) return {};
     std::wstring value(n, L'\0');
-    const DWORD got = GetEnvironmentVariableW(L"ComSpec", value.data(), n);
-    value.resize(got);
-    return value.empty() ? L"cmd.exe" : value;
+    value.resize(GetEnvironmentVariableW(name, value.data(), n));
+    return value;
 }
+
+// "C:\..." or "\\server\share\...": a path that no search can redirect.
+bool isAbsolute(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
+    return path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
+}
+
+bool isFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Sets the variables for the child's environment and puts the old values back afterwards.
+class ChildEnvironment {
+public:
+    explicit ChildEnvironment(const std::vector<std::pair<std::string, std::string>>& vars) {
+        for (const auto& [name, value] : vars) {
+            const std::wstring wide = widen(name);
+            const bool had = GetEnvironmentVariableW(wide.c_str(), nullptr, 0) != 0;
+            saved_.push_back({wide, had, environmentValue(wide.c_str())});
+            SetEnvironmentVariableW(wide.c_str(), widen(value).c_str());
+        }
+    }
+    ~ChildEnvironment() {
+        for (const auto& old : saved_)
+            SetEnvironmentVariableW(old.name.c_str(), old.had ? old.value.c_str() : nullptr);
+    }
+    ChildEnvironment(const ChildEnvironment&) = delete;
+    ChildEnvironment& operator=(const ChildEnvironment&) = delete;
+
+private:
+    struct Saved {
+        std::wstring name;
+        bool had;
+        std::wstring value;
+    };
+    std::vector<Saved> saved_;
+};
 
 }  // namespace
 
-std::string comspecParameters(const std::string& p) {
-    if (p.rfind("/k ", 0) != 0) return p;
-    return "/k \"" + p.substr(3) + "\"";
-}
-
-std::string systemMessage(unsigned long code) {
-    wchar_t* buffer = nullptr;
+std::string systemMessage(unsigned long error) {
+    wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer ? buffer : L"", n);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-        text.pop_back();
-    if (text.empty()) return "Error " + std::to_string(code);
-    return narrow(text);
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message(text ? text : L"", n);
+    if (text) LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    if (message.empty()) return "Error " + std::to_string(error);
+    return narrow(message);
 }
 
+std::wstring consoleInterpreter() {
+    const std::wstring comspec = environmentValue(L"ComSpec");
+    if (isAbsolute(comspec) && isFile(comspec)) return comspec;
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    return std::wstring(system, n < MAX_PATH ? n : 0) + L"\\cmd.exe";
+}
+
+std::optional<ConsoleCommand> consoleCommand(const std::string& p, bool startsInFolder) {
+    // "/k \"<path>\"" and, when there is an argument text, one blank and the text. A path
+    // never holds a quote, so its closing quote is the first one after the opening quote.
+    static const std::string kPrefix = "/k \"";
+    if (p.rfind(kPrefix, 0) != 0) return std::nullopt;
+    const auto close = p.find('"', kPrefix.size());
+    if (close == std::string::npos) return std::nullopt;
+    const std::string path = p.substr(kPrefix.size(), close - kPrefix.size());
+    const std::string rest = p.substr(close + 1);
+    if (!rest.empty() && rest[0] != ' ') return std::nullopt;
+
+    const auto slash = path.rfind('\\');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = path.substr(folder.size());
+
+    // Inside quotes, "&", "^", "(", ")" and blanks are plain characters to the interpreter,
+    // and "!" is one too while delayed expansion is off. Only "%" still expands there: such
+    // names go through a variable, which the interpreter expands once and never again. A
+    // folder that holds "%" is left out: the interpreter runs in that folder (or has just
+    // changed to it), so ".\<name>" names the same file.
+    ConsoleCommand command;
+    std::string target;
+    if (name.find('%') != std::string::npos) {
+        command.environment.push_back({kFileVariable, path});
+        target = "\"%" + std::string(kFileVariable) + "%\"";
+    } else if (folder.find('%') != std::string::npos) {
+        target = "\".\\" + name + "\"";
+    } else {
+        target = "\"" + path + "\"";
+    }
+    std::string line = target + rest;
+
+    if (!startsInFolder && !folder.empty()) {
+        std::string dir = "\"" + folder + "\"";
+        if (folder.find('%') != std::string::npos) {
+            command.environment.push_back({kFolderVariable, folder});
+            dir = "\"%" + std::string(kFolderVariable) + "%\"";
+        }
+        // "&&": when the folder cannot be entered, nothing runs from the system folder.
+        command.parameters = "/v:off /k cd /d " + dir + " && " + line;
+    } else {
+        // A /k command that starts with a quote loses its first and last quote; the outer
+        // pair keeps the command's own quotes (the target's and the text's) as given.
+        command.parameters = "/v:off /k \"" + line + "\"";
+    }
+    return command;
+}
+
+// Makes a folder the program's current folder for the length of a request and puts the old
+// one back. A child started without a folder of its own starts in it, the name taken
+// literally: the shell expands "%" pairs in a folder it is given on some systems.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::wstring& folder) {
+        const DWORD n = GetCurrentDirectoryW(0, nullptr);
+        old_.resize(n);
+        old_.resize(GetCurrentDirectoryW(n, old_.data()));
+        entered_ = !folder.empty() && SetCurrentDirectoryW(folder.c_str());
+    }
+    ~CurrentFolder() {
+        if (entered_) SetCurrentDirectoryW(old_.c_str());
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    bool entered() const { return entered_; }
+
+private:
+    std::wstring old_;
+    bool entered_ = false;
+};
+
 ShellResult WinShell::execute(const ShellRequest& request) {
+    const std::wstring dir = request.directory ? widen(*request.directory) : std::wstring();
+    const CurrentFolder inFolder(dir);
+    const bool elevated = request.verb == "runas";
+
     std::wstring file = widen(request.file);
     std::optional<std::string> parameters = request.parameters;
-    if (request.file == kCommandCom && !onSearchPath(file.c_str())) {
-        file = comspec();
-        if (parameters) parameters = comspecParameters(*parameters);
+    std::vector<std::pair<std::string, std::string>> environment;
+    if (request.file == kCommandCom) {
+        // 64-bit Windows has no command.com of its own: the name is never searched for, so a
+        // file of that name beside the target or in the current folder never runs.
+        file = consoleInterpreter();
+        if (parameters) {
+            if (auto command = consoleCommand(*parameters, inFolder.entered() && !elevated)) {
+                parameters = command->parameters;
+                environment = std::move(command->environment);
+            }
+        }
     }
     const std::wstring verb = request.verb ? widen(*request.verb) : std::wstring();
     const std::wstring params = parameters ? widen(*parameters) : std::wstring();
-    const std::wstring dir = request.directory ? widen(*request.directory) : std::wstring();
 
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // NOASYNC: the request is complete when the call returns, as the program ends right after.
-    // NO_UI: the shell shows no error box of its own; a refusal comes back with the system's
-    // reason, and the caller decides whether the user hears of it.
+    // NO_UI: the shell shows no error box of its own; the caller decides what to say.
     info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.hwnd = request.owner ? reinterpret_cast<HWND>(request.owner->nativeHandle()) : nullptr;
     info.lpVerb = request.verb ? verb.c_str() : nullptr;
     info.lpFile = file.c_str();
     info.lpParameters = parameters ? params.c_str() : nullptr;
-    info.lpDirectory = request.directory ? dir.c_str() : nullptr;
+    // A folder holding "%" is given as the current folder instead, which nothing expands.
+    const bool passFolder =
+        request.directory && !(inFolder.entered() && dir.find(L'%') != dir.npos);
+    info.lpDirectory = passFolder ? dir.c_str() : nullptr;
     info.nShow = request.showCommand;
-    if (ShellExecuteExW(&info)) return ShellResult::accepted();
+
+    const ChildEnvironment scoped(environment);  // the child inherits these at its start
+    if (ShellExecuteExW(&info)) return ShellResult::started();
     const DWORD error = GetLastError();
-    // The user said no to a prompt of the system's (an elevation, say): nothing to report.
-    if (error == ERROR_CANCELLED) return ShellResult::declined();
-    return ShellResult::refused(systemMessage(error));
+    if (error == ERROR_CANCELLED) return ShellResult::cancelled();
+    return ShellResult::failed(error, systemMessage(error));
 }
 
 }  // namespace tarvo::win
