@@ -473,6 +473,7 @@ TEST_F(SettingsWindowWin32, EnterAfterTheInputBoxPressesTheFocusedButton) {
     EXPECT_FALSE(isDefault(add));
     pressOnFocus(VK_RETURN);
     EXPECT_EQ(unloads, 1);
+}
 
 // A read-only MRU.INI refuses both clears: each says so, naming the file, and the file, the
 // dialog's history and both buttons stay as they were.
