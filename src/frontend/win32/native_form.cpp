@@ -11,6 +11,8 @@
 #include <stdexcept>
 
 #include "frontend/win32/dpi.h"
+#include "platform/win32/lazy_dll.h"
+#include "platform/win32/startup_trace.h"
 #include "platform/win32/win_text.h"
 #include "resources/resource_ids.h"
 
@@ -94,6 +96,12 @@ void fitLabelToText(WinControl& c, int dpi) {
     c.setWidth((need.right * kTwipsPerInch + dpi - 1) / dpi);  // rounded up: not a pixel short
 }
 
+// Lets a window take dropped files. This extended style is all DragAcceptFiles sets, so no
+// shell32 is needed until a drop comes.
+void acceptDrops(HWND hwnd) {
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+}
+
 // The link labels' pointing hand from the program's resources; the system's hand for an
 // executable built without it. Cursors loaded from resources are shared: never destroyed.
 HCURSOR linkCursor() {
@@ -114,6 +122,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &tmpl.header, nullptr,
                                            dialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd) throw std::runtime_error("CreateDialogIndirectParamW failed");
+    startupMark("dialog window created");
     metrics_.form = hwnd;
     disableDialogDpiScaling(hwnd);
     metrics_.dpi = options.dpi > 0 ? options.dpi : dpiForWindow(hwnd);
@@ -122,7 +131,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec_.font)), FALSE);
     window_.relayout(spec_.clientWidth, spec_.clientHeight);
     window_.centre();
-    if (spec_.acceptsDrops) DragAcceptFiles(hwnd, TRUE);
+    if (spec_.acceptsDrops) acceptDrops(hwnd);
     if (spec_.hasIcon) {
         HINSTANCE self = GetModuleHandleW(nullptr);
         // Shared icons belong to the system's cache: never destroyed here.
@@ -132,6 +141,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
         SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
         SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
     }
+    startupMark("caption, form font, size and place, icons");
 
     // Tab order decides creation order, which is the dialog manager's Tab order; controls
     // without a tab stop come last, as the table lists them.
@@ -144,6 +154,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     });
     for (std::size_t i : order)
         createControl(spec_.controls[i], static_cast<WORD>(kFirstControlId + i));
+    startupMark("controls created, with their fonts and tool tips");
 
     for (const auto& c : controls_) {
         if (c->kind() == ControlKind::Frame)
@@ -218,10 +229,10 @@ void NativeForm::createControl(const ControlSpec& layout, WORD id) {
 
     if (layout.acceptsDrops) {
         const auto ref = reinterpret_cast<DWORD_PTR>(control.get());
-        DragAcceptFiles(hwnd, TRUE);
+        acceptDrops(hwnd);
         SetWindowSubclass(hwnd, dropSubclass, kDropSubclassId, ref);
         if (auto* combo = dynamic_cast<WinComboBox*>(control.get()); combo && combo->edit()) {
-            DragAcceptFiles(combo->edit(), TRUE);
+            acceptDrops(combo->edit());
             SetWindowSubclass(combo->edit(), dropSubclass, kDropSubclassId, ref);
         }
     }
@@ -429,12 +440,14 @@ LRESULT CALLBACK NativeForm::dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM
 
 void NativeForm::handleDrop(HDROP drop, const std::string& control) {
     UniqueDrop owned(drop);
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    static const LazyFunction<decltype(&::DragQueryFileW)> dragQueryFile{L"shell32.dll",
+                                                                         "DragQueryFileW"};
+    const UINT count = dragQueryFile ? dragQueryFile(drop, 0xFFFFFFFF, nullptr, 0) : 0;
     std::vector<std::string> files;
     for (UINT i = 0; i < count; ++i) {
-        const UINT len = DragQueryFileW(drop, i, nullptr, 0);
+        const UINT len = dragQueryFile(drop, i, nullptr, 0);
         std::wstring path(len + 1, L'\0');
-        const UINT got = DragQueryFileW(drop, i, path.data(), len + 1);
+        const UINT got = dragQueryFile(drop, i, path.data(), len + 1);
         path.resize(got);
         files.push_back(narrow(path));
     }

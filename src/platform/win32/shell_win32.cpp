@@ -1,4 +1,5 @@
-// ShellExecuteExW for every launch, and %ComSpec% where "command.com" does not exist.
+// ShellExecuteExW for every launch, and %ComSpec% where "command.com" does not exist. shell32
+// and OLE are loaded at the first launch.
 #include "platform/win32/shell_win32.h"
 
 // clang-format off
@@ -9,6 +10,7 @@
 #include <optional>
 
 #include "platform/controls.h"
+#include "platform/win32/lazy_dll.h"
 #include "platform/win32/win_text.h"
 
 namespace tarvo::win {
@@ -60,7 +62,12 @@ bool WinShell::execute(const ShellRequest& request) {
     info.lpParameters = parameters ? params.c_str() : nullptr;
     info.lpDirectory = request.directory ? dir.c_str() : nullptr;
     info.nShow = request.showCommand;
-    return ShellExecuteExW(&info) != FALSE;
+    // shell32 and OLE are loaded here, at the first launch, rather than at start.
+    static const LazyFunction<decltype(&::ShellExecuteExW)> shellExecuteEx{L"shell32.dll",
+                                                                           "ShellExecuteExW"};
+    if (!shellExecuteEx) return false;
+    ensureOle();
+    return shellExecuteEx(&info) != FALSE;
 }
 
 }  // namespace tarvo::win
