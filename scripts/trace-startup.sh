@@ -2,13 +2,15 @@
 # Where Tarvo.exe's start goes. Builds it with its start-up marks (CMake option
 # TARVO_STARTUP_TRACE), starts it STARTS times under Wine, taking turns with the minimal dialog
 # as the start-up benchmark does, and prints the median of each mark: the time since the process
-# was created and the time since the mark before. Then one start of each program with Wine's
-# timestamped loader trace: every DLL loaded before the first paint, and how long the loading
+# was created and the time since the mark before. Then two starts of each program with Wine's
+# timestamped loader trace: every DLL loaded before the window closes, and how long the loading
 # and the DLLs' initialisation took.
 #
 #   bash scripts/trace-startup.sh [STARTS]      (default 15)
 #
-# TARVO_BENCH_EXE traces another Tarvo.exe built with the option (an older one, say).
+# TARVO_TRACE_BEFORE names an older Tarvo.exe built with the same marks: it then takes turns with
+# the new one instead of the minimal dialog, so that the two breakdowns come from the same
+# minutes of a shared machine, and it is traced by the loader too.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -32,23 +34,29 @@ tarvo_wine_up "${TARVO_WINE_MODE:-xvfb}" || exit 1
 
 folder="$WINEPREFIX/drive_c/Bench"
 mkdir -p "$folder"
-exe=${TARVO_BENCH_EXE:-$tree/Tarvo.exe}
-cp "$exe" "$folder/Tarvo.exe"
+cp "$tree/Tarvo.exe" "$folder/Tarvo.exe"
+other=('C:\Bench\minimal_dialog.exe')
+if [ -n "${TARVO_TRACE_BEFORE:-}" ]; then
+    cp "$TARVO_TRACE_BEFORE" "$folder/Tarvo-before.exe"
+    other=('C:\Bench\Tarvo-before.exe' 'C:\Bench\hello.bat')
+fi
 cp "$tree/minimal_dialog.exe" "$tree/startup_timer.exe" "$folder/"
 cp docs/sample/hello.bat "$folder/"
 timer() { timeout -k 10 600 wine 'C:\Bench\startup_timer.exe' "$@" 2>&1 | tr -d '\r'; }
 
 timer 1 2 'C:\Bench\minimal_dialog.exe' -- 'C:\Bench\Tarvo.exe' 'C:\Bench\hello.bat' >/dev/null
-echo "== $starts starts, alternating with the minimal dialog"
-TARVO_STARTUP_LOG='C:\Bench\marks.log' timer 1 "$starts" 'C:\Bench\minimal_dialog.exe' -- \
+echo "== $starts starts, taking turns"
+TARVO_STARTUP_LOG='C:\Bench\marks.log' timer 1 "$starts" "${other[@]}" -- \
     'C:\Bench\Tarvo.exe' 'C:\Bench\hello.bat' | grep -v ', start '
 if [ ! -s "$folder/marks.log" ]; then
-    echo "no marks were written: is $exe built with TARVO_STARTUP_TRACE?"
+    echo "no marks were written"
     exit 1
 fi
-echo "== Tarvo.exe's marks, medians of $starts starts (ms)"
-printf '%10s %10s  %s\n' "since start" "step" "what just ended"
-tr -d '\r' <"$folder/marks.log" | awk '
+for program in Tarvo-before.exe Tarvo.exe; do
+    grep -qF "\\$program" "$folder/marks.log" || continue
+    echo "== $program: marks, medians of $starts starts (ms)"
+    printf '%11s %10s  %s\n' "since start" "step" "what just ended"
+    tr -d '\r' <"$folder/marks.log" | awk -v program="$program" '
     function median(list,   n, v, i, j, t) {
         n = split(list, v, " ")
         for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] + 0 > v[j] + 0; j--) {
@@ -56,7 +64,9 @@ tr -d '\r' <"$folder/marks.log" | awk '
         }
         return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
     }
-    {
+    /^# / { mine = substr($0, length($0) - length(program) + 1) == program \
+                   && substr($0, length($0) - length(program), 1) == "\\"; next }
+    mine {
         what = $0; sub(/^[^ ]+ [^ ]+ /, "", what)
         if (!(what in since)) order[++count] = what
         since[what] = since[what] " " $1
@@ -64,16 +74,24 @@ tr -d '\r' <"$folder/marks.log" | awk '
     }
     END {
         for (i = 1; i <= count; i++)
-            printf "%10.1f %10.1f  %s\n", median(since[order[i]]), median(step[order[i]]), order[i]
+            printf "%11.1f %10.1f  %s\n", median(since[order[i]]), median(step[order[i]]), order[i]
     }'
+done
 
 # Two starts of each program with Wine's loader trace (which slows every step, so compare the
 # two programs, not these times with the ones above); the second start of each is shown: each
 # DLL loaded, when, and how long its initialisation took, until the window is closed.
-WINEDEBUG=+pid,+timestamp,+loaddll,+module timeout -k 10 600 wine 'C:\Bench\startup_timer.exe' \
-    1 2 'C:\Bench\minimal_dialog.exe' -- 'C:\Bench\Tarvo.exe' 'C:\Bench\hello.bat' \
-    >/dev/null 2>"$TARVO_WINE_TMP/loader.trace"
-for program in minimal_dialog.exe Tarvo.exe; do
+: >"$TARVO_WINE_TMP/loader.trace"
+traced=(minimal_dialog.exe Tarvo.exe)
+[ -n "${TARVO_TRACE_BEFORE:-}" ] && traced=(minimal_dialog.exe Tarvo-before.exe Tarvo.exe)
+for program in "${traced[@]}"; do
+    arguments=()
+    [ "$program" != minimal_dialog.exe ] && arguments=('C:\Bench\hello.bat')
+    WINEDEBUG=+pid,+timestamp,+loaddll,+module timeout -k 10 600 wine \
+        'C:\Bench\startup_timer.exe' 1 1 'C:\Bench\minimal_dialog.exe' -- \
+        "C:\\Bench\\$program" "${arguments[@]}" >/dev/null 2>>"$TARVO_WINE_TMP/loader.trace"
+done
+for program in "${traced[@]}"; do
     echo "== $program under the loader trace (ms since the process's first trace line)"
     tr -d '\r' <"$TARVO_WINE_TMP/loader.trace" | awk -F: -v program="$program" '
         # Lines: seconds.ms:pid:tid:trace:channel:function text

@@ -56,6 +56,11 @@ void startupIdle() {
     const auto ms = [](ULONGLONG from, ULONGLONG to) {
         return static_cast<double>(static_cast<long long>(to - from)) / 1e4;
     };
+    // Each start's marks under a line naming the program, so that the starts of two builds
+    // can share one log.
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::fprintf(log, "# %ls\n", length > 0 && length < MAX_PATH ? self : L"?");
     const ULONGLONG origin = processCreated();
     ULONGLONG previous = origin;
     for (int i = 0; i < gCount; ++i) {
