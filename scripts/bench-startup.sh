@@ -6,7 +6,7 @@
 # disturbs far less than single times. Then Tarvo.exe's size and DLL imports. Not a test: it
 # prints figures and fails only if a run fails.
 #
-#   bash scripts/bench-startup.sh [ROUNDS [STARTS]]   (default 5 rounds of 5 starts of each,
+#   bash scripts/bench-startup.sh [ROUNDS [STARTS]]   (default 7 rounds of 5 starts of each,
 #                                                       after one warm-up round)
 #
 # TARVO_BENCH_TREE names the build tree (default build/bench); TARVO_BENCH_EXE times another
@@ -14,7 +14,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-rounds=${1:-5}
+rounds=${1:-7}
 starts=${2:-5}
 tree=${TARVO_BENCH_TREE:-build/bench}
 
