@@ -237,23 +237,30 @@ void NativeForm::createControl(const ControlSpec& layout, WORD id) {
         }
     }
 
-    if (!layout.toolTip.empty()) {
-        if (!toolTip_) {
-            toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, metrics_.form,
-                                       nullptr, GetModuleHandleW(nullptr), nullptr);
-        }
-        std::wstring text = widen(layout.toolTip);
+    if (!layout.toolTip.empty()) pendingToolTips_.emplace_back(hwnd, widen(layout.toolTip));
+    controls_.push_back(std::move(control));
+}
+
+// The tool-tip window is a window of its own; it is made when the pointer first comes over the
+// form, not before the first paint, which does not need it.
+void NativeForm::createToolTips() {
+    if (pendingToolTips_.empty()) return;
+    if (!toolTip_) {
+        toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, metrics_.form,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    for (auto& [control, text] : pendingToolTips_) {
         TTTOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every version of the tool-tip control
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         info.hwnd = metrics_.form;
-        info.uId = reinterpret_cast<UINT_PTR>(hwnd);
+        info.uId = reinterpret_cast<UINT_PTR>(control);
         info.lpszText = text.data();
         SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
-    controls_.push_back(std::move(control));
+    pendingToolTips_.clear();
 }
 
 HICON NativeForm::programIcon() {
@@ -383,6 +390,9 @@ INT_PTR NativeForm::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_SETCURSOR: {
+            // Comes before the pointer's first move over the form or any of its controls is
+            // handled, so the tool tips are in place for that move.
+            createToolTips();
             WinControl* c = byWindow(reinterpret_cast<HWND>(wp));
             if (!c || c->kind() != ControlKind::LinkLabel) return FALSE;
             SetCursor(linkCursor());

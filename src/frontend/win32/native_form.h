@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/form_layout.h"
@@ -90,6 +91,7 @@ class NativeForm {
     WinControl* byWindow(HWND hwnd) const;
     HFONT font(const FontSpec& layout);
     void createControl(const ControlSpec& layout, WORD id);
+    void createToolTips();
 
     FormSpec spec_;
     BuildOptions options_;
@@ -98,6 +100,7 @@ class NativeForm {
     std::vector<std::unique_ptr<WinControl>> controls_;
     std::map<std::string, UniqueFont> fonts_;  // by face, size, style and charset
     HWND toolTip_ = nullptr;
+    std::vector<std::pair<HWND, std::wstring>> pendingToolTips_;  // control, text
     // Set false when the form is destroyed, so a handler that ends the form is noticed by the
     // code that called it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
