@@ -14,6 +14,15 @@ add_executable(Tarvo WIN32 src/frontend/win32/main.cpp ${TARVO_RESOURCES})
 target_link_libraries(Tarvo PRIVATE tarvo_win32)
 set_target_properties(Tarvo PROPERTIES OUTPUT_NAME Tarvo)
 
+# A small Tarvo.exe in Release, still one static executable: every function and object in a
+# section of its own, so the linker drops what nothing calls, and no symbols or debugging
+# sections (the static C++ runtime brings most of those).
+set(TARVO_SECTIONS $<$<CONFIG:Release>:-ffunction-sections -fdata-sections>)
+target_compile_options(tarvo_core PRIVATE ${TARVO_SECTIONS})
+target_compile_options(tarvo_win32 PRIVATE ${TARVO_SECTIONS})
+target_compile_options(Tarvo PRIVATE ${TARVO_SECTIONS})
+target_link_options(Tarvo PRIVATE $<$<CONFIG:Release>:-Wl,--gc-sections -s>)
+
 if(TARVO_TESTS)
     # GoogleTest for Windows, built from the Debian package's sources.
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)

@@ -1,8 +1,12 @@
-// Times a dialog program's start under Wine: from CreateProcess to the moment its window is
-// visible, has a focused control and answers a message, over several runs; prints each run
-// and the median in milliseconds, then closes the window (WM_CLOSE) before the next run.
+// Times two dialog programs' starts under Wine, alternating them: from CreateProcess to the
+// moment the window is visible, has a focused control and answers a message. In each round
+// the two programs take turns (A, B, A, B, ...) for STARTS starts each; the round's figure is
+// the ratio of B's median to A's. A shared, noisy machine slows both programs of a round
+// alike, so the ratios hold where single times do not. Prints every start, each round's
+// medians and ratio, and the median of the rounds' ratios. Each window is closed (WM_CLOSE)
+// before the next start.
 //
-//   startup_timer.exe RUNS PROGRAM [ARGUMENTS...]
+//   startup_timer.exe ROUNDS STARTS PROGRAM_A [ARGUMENTS...] -- PROGRAM_B [ARGUMENTS...]
 #include <windows.h>
 
 #include <algorithm>
@@ -46,17 +50,23 @@ double millisecondsSince(LARGE_INTEGER start) {
            static_cast<double>(frequency.QuadPart);
 }
 
+struct Program {
+    std::wstring exe;
+    std::wstring commandLine;
+    std::wstring name;  // the file name, for the report
+};
+
 // One start; negative when the window never became ready.
-double timeOneStart(const std::wstring& exe, const std::wstring& commandLine) {
-    std::wstring line = commandLine;
+double timeOneStart(const Program& program) {
+    std::wstring line = program.commandLine;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi)) {
-        std::fprintf(stderr, "cannot start the program (%lu)\n", GetLastError());
+    if (!CreateProcessW(program.exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi)) {
+        std::fprintf(stderr, "cannot start %ls (%lu)\n", program.exe.c_str(), GetLastError());
         return -1;
     }
     double elapsed = -1;
@@ -78,31 +88,63 @@ double timeOneStart(const std::wstring& exe, const std::wstring& commandLine) {
     return elapsed;
 }
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+Program programFrom(wchar_t** first, wchar_t** last) {
+    Program p;
+    p.exe = *first;
+    p.commandLine = L"\"" + p.exe + L"\"";
+    for (wchar_t** arg = first + 1; arg != last; ++arg) p.commandLine += std::wstring(L" ") + *arg;
+    const auto slash = p.exe.find_last_of(L"\\/");
+    p.name = slash == std::wstring::npos ? p.exe : p.exe.substr(slash + 1);
+    return p;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: startup_timer RUNS PROGRAM [ARGUMENTS...]\n");
+    wchar_t** separator = std::find(argv + 3, argv + argc, std::wstring(L"--"));
+    if (argc < 6 || separator == argv + argc || separator == argv + 3 ||
+        separator + 1 == argv + argc) {
+        std::fprintf(stderr,
+                     "usage: startup_timer ROUNDS STARTS PROGRAM_A [ARGUMENTS...] -- "
+                     "PROGRAM_B [ARGUMENTS...]\n");
         return 2;
     }
-    int runs = std::max(1, _wtoi(argv[1]));
-    std::wstring exe = argv[2];
-    std::wstring line = L"\"" + exe + L"\"";
-    for (int i = 3; i < argc; ++i) line += std::wstring(L" ") + argv[i];
+    const int rounds = std::max(1, _wtoi(argv[1]));
+    const int starts = std::max(1, _wtoi(argv[2]));
+    const Program a = programFrom(argv + 3, separator);
+    const Program b = programFrom(separator + 1, argv + argc);
 
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        double ms = timeOneStart(exe, line);
-        if (ms < 0) {
-            std::fprintf(stderr, "run %d: the window did not become ready\n", run + 1);
-            return 1;
+    std::vector<double> ratios, allA, allB;
+    for (int round = 1; round <= rounds; ++round) {
+        std::vector<double> timesA, timesB;
+        for (int start = 1; start <= starts; ++start) {
+            for (const Program* p : {&a, &b}) {
+                const double ms = timeOneStart(*p);
+                if (ms < 0) {
+                    std::fprintf(stderr, "round %d, start %d: %ls did not become ready\n", round,
+                                 start, p->name.c_str());
+                    return 1;
+                }
+                std::printf("round %d, start %d: %ls %.1f ms\n", round, start, p->name.c_str(), ms);
+                (p == &a ? timesA : timesB).push_back(ms);
+            }
         }
-        std::printf("run %d: %.1f ms\n", run + 1, ms);
-        times.push_back(ms);
+        const double ma = median(timesA), mb = median(timesB);
+        ratios.push_back(mb / ma);
+        allA.insert(allA.end(), timesA.begin(), timesA.end());
+        allB.insert(allB.end(), timesB.begin(), timesB.end());
+        std::printf("round %d: %ls %.1f ms, %ls %.1f ms, ratio %.3f\n", round, a.name.c_str(), ma,
+                    b.name.c_str(), mb, mb / ma);
+        std::fflush(stdout);
     }
-    std::sort(times.begin(), times.end());
-    size_t n = times.size();
-    double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    std::printf("median: %.1f ms\n", median);
+    std::printf("medians of all starts: %ls %.1f ms, %ls %.1f ms\n", a.name.c_str(), median(allA),
+                b.name.c_str(), median(allB));
+    std::printf("median ratio of %d rounds: %.3f\n", rounds, median(ratios));
     return 0;
 }

@@ -581,3 +581,41 @@ TEST_F(Form1WindowTest, DropsAddOnlyTheFirstPathAndPressNothing) {
 
 }  // namespace
 }  // namespace tarvo::test
+
+namespace tarvo::test {
+namespace {
+
+BOOL CALLBACK toolTipOwnedBy(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(lp);
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == search->first) {
+        search->second = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(Form1WindowTest, ExpandButtonsToolTipIsInPlaceWhenThePointerComes) {
+    build();
+    const HWND form = reinterpret_cast<HWND>(window().nativeHandle());
+    const HWND expand = hwndOf("CMD_WIDTH");
+    // The pointer over the button: the button asks its parent for the cursor first.
+    SendMessageW(form, WM_SETCURSOR, reinterpret_cast<WPARAM>(expand),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    std::pair<HWND, HWND> search{form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), toolTipOwnedBy, reinterpret_cast<LPARAM>(&search));
+    ASSERT_NE(search.second, nullptr);
+    EXPECT_EQ(SendMessageW(search.second, TTM_GETTOOLCOUNT, 0, 0), 1);
+    wchar_t text[80] = {};
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(expand);
+    info.lpszText = text;
+    SendMessageW(search.second, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(text, L"Expand");
+}
+
+}  // namespace
+}  // namespace tarvo::test

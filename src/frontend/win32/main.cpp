@@ -3,7 +3,6 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 // clang-format on
 
 #include <memory>
@@ -15,10 +14,12 @@
 #include "frontend/win32/host_win32.h"
 #include "frontend/win32/message_loop.h"
 #include "frontend/win32/pickers_win32.h"
-#include "platform/win32/file_types_win32.h"
-#include "platform/win32/registry_win32.h"
 #include "frontend/win32/settings_window_win32.h"
+#include "platform/win32/file_types_win32.h"
+#include "platform/win32/lazy_dll.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_win32.h"
+#include "platform/win32/startup_trace.h"
 #include "settings/associations.h"
 #include "settings/frm_settings.h"
 #include "settings/registry_changes.h"
@@ -35,14 +36,17 @@ class Program {
     int run(const wchar_t* commandLine) {
         dialog_ = std::make_unique<Form1Window>(
             Form1Services{host_, shell_, filePicker_, folderPicker_, &fileTypes_});
+        startupMark("Form1 wired to its window");
         link_ = std::make_unique<Form1Link>(dialog_->form1());
         const std::string text = commandLineArguments(
             std::u16string_view(reinterpret_cast<const char16_t*>(commandLine)));
         const StartMode mode = Form_Initialize(dialog_->form1(), host_, text, [this] {
             RemoveAllAssociationsAndAnnounce(registry_, &fileTypes_, host_.programFolder());
         });
+        startupMark("MRU.INI read, history in the combo box");
         if (mode == StartMode::ClearRegistry) return 0;
         if (mode == StartMode::Dialog) dialog_->native().show();
+        startupMark("window shown, focus set");
         return runMessageLoop();
     }
 
@@ -92,19 +96,21 @@ class Program {
 }  // namespace tarvo::win
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    tarvo::win::startupMark("static constructors");
     // The manifest asks for per-monitor DPI awareness too; this covers systems that read only
     // one of the two.
     tarvo::win::enablePerMonitorDpiAwareness();
+    tarvo::win::startupMark("DPI awareness");
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    // Apartment-threaded COM and OLE, as the shell's execute request and the folder picker
-    // expect.
-    const HRESULT ole = OleInitialize(nullptr);
+    tarvo::win::startupMark("common controls");
+    // OLE, the shell and the common dialogs are loaded at their first use (a launch, a picker),
+    // not here: the first paint needs none of them.
     int code = 0;
     {
         tarvo::win::Program program;
         code = program.run(GetCommandLineW());
     }
-    if (SUCCEEDED(ole)) OleUninitialize();
+    tarvo::win::releaseOle();
     return code;
 }

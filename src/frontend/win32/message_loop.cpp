@@ -2,6 +2,7 @@
 #include "frontend/win32/message_loop.h"
 
 #include "frontend/win32/native_form.h"
+#include "platform/win32/startup_trace.h"
 
 namespace tarvo::win {
 
@@ -18,6 +19,11 @@ void dispatchMessage(MSG& msg) {
 
 int runMessageLoop() {
     MSG msg{};
+#ifdef TARVO_STARTUP_TRACE
+    // The start ends when the queue first runs dry after the first paint.
+    pumpMessages();
+    startupIdle();
+#endif
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatchMessage(msg);
     return static_cast<int>(msg.wParam);
 }

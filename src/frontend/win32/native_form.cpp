@@ -12,6 +12,8 @@
 #include <stdexcept>
 
 #include "frontend/win32/dpi.h"
+#include "platform/win32/lazy_dll.h"
+#include "platform/win32/startup_trace.h"
 #include "platform/win32/win_text.h"
 #include "resources/resource_ids.h"
 
@@ -113,6 +115,12 @@ void fitLabelToText(WinControl& c, int dpi) {
     c.setWidth((need.right * kTwipsPerInch + dpi - 1) / dpi);  // rounded up: not a pixel short
 }
 
+// Lets a window take dropped files. This extended style is all DragAcceptFiles sets, so no
+// shell32 is needed until a drop comes.
+void acceptDrops(HWND hwnd) {
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+}
+
 // The link labels' pointing hand from the program's resources; the system's hand for an
 // executable built without it. Cursors loaded from resources are shared: never destroyed.
 HCURSOR linkCursor() {
@@ -133,6 +141,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &tmpl.header, nullptr,
                                            dialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd) throw std::runtime_error("CreateDialogIndirectParamW failed");
+    startupMark("dialog window created");
     metrics_.form = hwnd;
     disableDialogDpiScaling(hwnd);
     metrics_.dpi = options.dpi > 0 ? options.dpi : dpiForWindow(hwnd);
@@ -141,7 +150,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec_.font)), FALSE);
     window_.relayout(spec_.clientWidth, spec_.clientHeight);
     window_.centre();
-    if (spec_.acceptsDrops) DragAcceptFiles(hwnd, TRUE);
+    if (spec_.acceptsDrops) acceptDrops(hwnd);
     // Every window shows the program's icon in the taskbar and in Alt+Tab, which ask the
     // window for its big icon. A form with an icon of its own sets both icons and shows the
     // small one in its caption. A form without one answers the question for the big icon
@@ -160,6 +169,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
         WTA_OPTIONS hide{WTNCA_NODRAWICON, WTNCA_NODRAWICON};
         SetWindowThemeAttribute(hwnd, WTA_NONCLIENT, &hide, sizeof hide);
     }
+    startupMark("caption, form font, size and place, icons");
 
     // Tab order decides creation order, which is the dialog manager's Tab order; controls
     // without a tab stop come last, as the table lists them.
@@ -172,6 +182,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     });
     for (std::size_t i : order)
         createControl(spec_.controls[i], static_cast<WORD>(kFirstControlId + i));
+    startupMark("controls created, with their fonts and tool tips");
 
     for (const auto& c : controls_) {
         if (c->kind() == ControlKind::Frame)
@@ -246,21 +257,33 @@ void NativeForm::createControl(const ControlSpec& layout, WORD id) {
 
     if (layout.acceptsDrops) {
         const auto ref = reinterpret_cast<DWORD_PTR>(control.get());
-        DragAcceptFiles(hwnd, TRUE);
+        acceptDrops(hwnd);
         SetWindowSubclass(hwnd, dropSubclass, kDropSubclassId, ref);
         if (auto* combo = dynamic_cast<WinComboBox*>(control.get()); combo && combo->edit()) {
-            DragAcceptFiles(combo->edit(), TRUE);
+            acceptDrops(combo->edit());
             SetWindowSubclass(combo->edit(), dropSubclass, kDropSubclassId, ref);
         }
     }
 
-    if (!layout.toolTip.empty()) addToolTip(hwnd, layout.toolTip);
+    if (!layout.toolTip.empty()) pendingToolTips_.push_back({hwnd, nullptr, layout.toolTip});
     if (layout.showsData) {
         SetWindowSubclass(hwnd, dataLabelSubclass, kDataLabelSubclassId, 0);
-        addToolTip(hwnd, layout.caption);
-        control->showWholeTextIn(toolTip_);
+        pendingToolTips_.push_back({hwnd, control.get(), {}});
     }
     controls_.push_back(std::move(control));
+}
+
+// The tool-tip window is a window of its own; it is made when the pointer first comes over the
+// form, not before the first paint, which does not need it. A label that shows data has its
+// whole text as its tool tip, as it stands by then, and keeps it up to date from then on.
+void NativeForm::createToolTips() {
+    if (pendingToolTips_.empty()) return;
+    auto pending = std::move(pendingToolTips_);
+    pendingToolTips_.clear();
+    for (const PendingToolTip& tip : pending) {
+        addToolTip(tip.control, tip.wholeText ? tip.wholeText->caption() : tip.text);
+        if (tip.wholeText) tip.wholeText->showWholeTextIn(toolTip_);
+    }
 }
 
 void NativeForm::addToolTip(HWND control, const std::string& text) {
@@ -424,6 +447,9 @@ INT_PTR NativeForm::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_SETCURSOR: {
+            // Comes before the pointer's first move over the form or any of its controls is
+            // handled, so the tool tips are in place for that move.
+            createToolTips();
             WinControl* c = byWindow(reinterpret_cast<HWND>(wp));
             if (!c || c->kind() != ControlKind::LinkLabel) return FALSE;
             SetCursor(linkCursor());
@@ -484,12 +510,14 @@ LRESULT CALLBACK NativeForm::dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM
 
 void NativeForm::handleDrop(HDROP drop, const std::string& control) {
     UniqueDrop owned(drop);
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    static const LazyFunction<decltype(&::DragQueryFileW)> dragQueryFile{L"shell32.dll",
+                                                                         "DragQueryFileW"};
+    const UINT count = dragQueryFile ? dragQueryFile(drop, 0xFFFFFFFF, nullptr, 0) : 0;
     std::vector<std::string> files;
     for (UINT i = 0; i < count; ++i) {
-        const UINT len = DragQueryFileW(drop, i, nullptr, 0);
+        const UINT len = dragQueryFile(drop, i, nullptr, 0);
         std::wstring path(len + 1, L'\0');
-        const UINT got = DragQueryFileW(drop, i, path.data(), len + 1);
+        const UINT got = dragQueryFile(drop, i, path.data(), len + 1);
         path.resize(got);
         files.push_back(narrow(path));
     }

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/form_layout.h"
@@ -90,6 +91,7 @@ class NativeForm {
     WinControl* byWindow(HWND hwnd) const;
     HFONT font(const FontSpec& layout);
     void createControl(const ControlSpec& layout, WORD id);
+    void createToolTips();
     // Shows text as the control's tool tip, creating the form's tool-tip window on first use.
     void addToolTip(HWND control, const std::string& text);
 
@@ -100,6 +102,13 @@ class NativeForm {
     std::vector<std::unique_ptr<WinControl>> controls_;
     std::map<std::string, UniqueFont> fonts_;  // by face, size, style and charset
     HWND toolTip_ = nullptr;
+    // Tool tips wait for the pointer: the first paint does not need their window.
+    struct PendingToolTip {
+        HWND control;
+        WinControl* wholeText;  // a label whose whole caption is its tool tip, or null
+        std::string text;       // the table's tool tip otherwise
+    };
+    std::vector<PendingToolTip> pendingToolTips_;
     // Set false when the form is destroyed, so a handler that ends the form is noticed by the
     // code that called it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

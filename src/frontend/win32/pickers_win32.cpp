@@ -1,4 +1,5 @@
-// The open-file dialog and the folder picker on Win32.
+// The open-file dialog and the folder picker on Win32. comdlg32, shell32 and OLE are loaded
+// when a picker is first shown.
 #include "frontend/win32/pickers_win32.h"
 
 // clang-format off
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/win32/lazy_dll.h"
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_text.h"
 
@@ -19,20 +21,6 @@ namespace {
 // Room for the longest path Windows knows, so a picked path longer than the classic 260
 // characters comes back whole instead of failing or being cut.
 constexpr DWORD kPathBuffer = 32768;
-
-// COM for the calling thread for the length of one call, where it is not already set up.
-class ComScope {
-  public:
-    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComScope() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-  private:
-    HRESULT hr_;
-};
 
 }  // namespace
 
@@ -59,7 +47,11 @@ std::optional<PickedFile> WinFilePicker::showOpen(const OpenFileRequest& request
     ofn.lpstrInitialDir = initDir.empty() ? nullptr : initDir.c_str();
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.Flags = request.flags | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+    static const LazyFunction<decltype(&::GetOpenFileNameW)> getOpenFileName{L"comdlg32.dll",
+                                                                             "GetOpenFileNameW"};
+    if (!getOpenFileName) return std::nullopt;
+    ensureOle();  // the dialog's folder view is the shell's
+    if (!getOpenFileName(&ofn)) return std::nullopt;
 
     const std::wstring path(file.data());
     if (path.empty()) return std::nullopt;
@@ -68,24 +60,31 @@ std::optional<PickedFile> WinFilePicker::showOpen(const OpenFileRequest& request
 }
 
 std::string WinFolderPicker::browseForFolder(const std::string& prompt, unsigned options) {
-    ComScope com;
+    static const LazyFunction<decltype(&::SHBrowseForFolderW)> browse{L"shell32.dll",
+                                                                      "SHBrowseForFolderW"};
+    static const LazyFunction<decltype(&::SHGetPathFromIDListEx)> pathOf{L"shell32.dll",
+                                                                         "SHGetPathFromIDListEx"};
+    static const LazyFunction<decltype(&::SHGetNameFromIDList)> nameOf{L"shell32.dll",
+                                                                       "SHGetNameFromIDList"};
+    if (!browse || !pathOf || !nameOf) return {};
+    // The picker's new style with an edit box needs OLE, not only COM.
+    ensureOle();
     const std::wstring title = widen(prompt);
     BROWSEINFOW info{};
     info.hwndOwner = nullptr;  // no owner
     info.pidlRoot = nullptr;   // the desktop
     info.lpszTitle = title.c_str();
     info.ulFlags = options;
-    UniqueCoMem pidl(SHBrowseForFolderW(&info));
+    UniqueCoMem pidl(browse(&info));
     if (!pidl) return {};
     const auto* item = static_cast<PCIDLIST_ABSOLUTE>(pidl.get());
 
     std::vector<wchar_t> path(kPathBuffer, L'\0');
-    if (SHGetPathFromIDListEx(item, path.data(), kPathBuffer, GPFIDL_DEFAULT))
-        return narrow(path.data());
+    if (pathOf(item, path.data(), kPathBuffer, GPFIDL_DEFAULT)) return narrow(path.data());
     // A virtual folder has no file-system path; the shell names it by its parsing name,
     // "::{class id}" for My Computer and its kind.
     PWSTR name = nullptr;
-    if (SUCCEEDED(SHGetNameFromIDList(item, SIGDN_DESKTOPABSOLUTEPARSING, &name)) && name) {
+    if (SUCCEEDED(nameOf(item, SIGDN_DESKTOPABSOLUTEPARSING, &name)) && name) {
         UniqueCoMem owned(name);
         return narrow(name);
     }

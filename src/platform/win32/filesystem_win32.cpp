@@ -8,6 +8,8 @@
 
 #include "platform/filesystem.h"
 #include "platform/temporary_name.h"
+#include "platform/win32/lazy_dll.h"
+#include "platform/win32/startup_trace.h"
 
 namespace tarvo::fs {
 namespace {
@@ -264,6 +266,7 @@ bool isWritableFolder(const std::string& folder) {
     const std::wstring probe = temporaryName(widen(folder) + L"\\.tarvolin-probe");
     ScopedHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    tarvo::win::startupMark("data folder checked (a test file made and deleted)");
     return file.valid();
 }
 
@@ -277,12 +280,16 @@ bool ensureFolder(const std::string& folder) {
 }
 
 std::string userDataFolder() {
+    // shell32 is loaded only here: the program folder is usually writable, and then the
+    // dialog never asks.
+    static const tarvo::win::LazyFunction<decltype(&::SHGetKnownFolderPath)> knownFolder{
+        L"shell32.dll", "SHGetKnownFolderPath"};
     PWSTR known = nullptr;
     std::string folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(kRoamingAppData, KF_FLAG_DEFAULT, nullptr, &known))) {
+    if (knownFolder && SUCCEEDED(knownFolder(kRoamingAppData, KF_FLAG_DEFAULT, nullptr, &known))) {
         folder = narrow(known);
     }
-    ::CoTaskMemFree(known);
+    tarvo::win::freeCoTaskMemory(known);
     if (folder.empty()) {
         wchar_t buffer[MAX_PATH * 4];
         const DWORD n = ::GetEnvironmentVariableW(L"APPDATA", buffer, MAX_PATH * 4);

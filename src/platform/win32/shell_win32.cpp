@@ -1,5 +1,6 @@
 // ShellExecuteExW for every launch; the console interpreter by its absolute path, with the
-// file's path and folder handed over so that the interpreter takes them literally.
+// file's path and folder handed over so that the interpreter takes them literally. shell32
+// and OLE are loaded at the first launch.
 #include "platform/win32/shell_win32.h"
 
 // clang-format off
@@ -10,6 +11,7 @@
 // clang-format on
 
 #include "platform/controls.h"
+#include "platform/win32/lazy_dll.h"
 #include "platform/win32/win_text.h"
 
 namespace tarvo::win {
@@ -197,8 +199,14 @@ ShellResult WinShell::execute(const ShellRequest& request) {
     info.lpDirectory = passFolder ? dir.c_str() : nullptr;
     info.nShow = request.showCommand;
 
+    // shell32 and OLE are loaded here, at the first launch, rather than at start.
+    static const LazyFunction<decltype(&::ShellExecuteExW)> shellExecuteEx{L"shell32.dll",
+                                                                           "ShellExecuteExW"};
+    if (!shellExecuteEx)
+        return ShellResult::failed(ERROR_PROC_NOT_FOUND, systemMessage(ERROR_PROC_NOT_FOUND));
+    ensureOle();
     const ChildEnvironment scoped(environment);  // the child inherits these at its start
-    if (ShellExecuteExW(&info)) return ShellResult::started();
+    if (shellExecuteEx(&info)) return ShellResult::started();
     const DWORD error = GetLastError();
     if (error == ERROR_CANCELLED) return ShellResult::cancelled();
     return ShellResult::failed(error, systemMessage(error));

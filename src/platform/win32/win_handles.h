@@ -10,6 +10,8 @@
 
 #include <utility>
 
+#include "platform/win32/lazy_dll.h"
+
 namespace tarvo::win {
 
 // A handle with its release function; `Invalid` is the value meaning "none".
@@ -49,13 +51,14 @@ inline void globalFree(HGLOBAL h) {
     GlobalFree(h);
 }
 inline void closeKey(HKEY h) {
-    RegCloseKey(h);
+    static const LazyFunction<decltype(&::RegCloseKey)> regCloseKey{L"advapi32.dll", "RegCloseKey"};
+    if (regCloseKey) regCloseKey(h);
 }
 inline void closeHandle(HANDLE h) {
     CloseHandle(h);
 }
 inline void coTaskMemFree(void* p) {
-    CoTaskMemFree(p);
+    freeCoTaskMemory(p);
 }
 inline void destroyWindow(HWND h) {
     DestroyWindow(h);
@@ -69,8 +72,13 @@ using UniqueHandle = Unique<HANDLE, closeHandle>;
 using UniqueCoMem = Unique<void*, coTaskMemFree>;
 using UniqueWindow = Unique<HWND, destroyWindow>;
 
-// A received drop: DragFinish releases the shell's drop data.
-using UniqueDrop = Unique<HDROP, DragFinish>;
+// A received drop: DragFinish releases the shell's drop data. shell32 is loaded when the
+// first drop comes.
+inline void dragFinish(HDROP h) {
+    static const LazyFunction<decltype(&::DragFinish)> finish{L"shell32.dll", "DragFinish"};
+    if (finish) finish(h);
+}
+using UniqueDrop = Unique<HDROP, dragFinish>;
 
 // A COM interface pointer that releases its reference.
 template <typename T>
