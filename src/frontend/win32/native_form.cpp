@@ -167,7 +167,10 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
         // A themed frame would draw the taskbar's icon in the caption all the same; it is
         // told to draw none.
         WTA_OPTIONS hide{WTNCA_NODRAWICON, WTNCA_NODRAWICON};
-        SetWindowThemeAttribute(hwnd, WTA_NONCLIENT, &hide, sizeof hide);
+        // uxtheme is reached at first use, as the minimal dialog's import table has it not.
+        static const LazyFunction<decltype(&::SetWindowThemeAttribute)> setThemeAttribute{
+            L"uxtheme.dll", "SetWindowThemeAttribute"};
+        if (setThemeAttribute) setThemeAttribute(hwnd, WTA_NONCLIENT, &hide, sizeof hide);
     }
     startupMark("caption, form font, size and place, icons");
 
