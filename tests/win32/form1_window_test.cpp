@@ -606,7 +606,8 @@ TEST_F(Form1WindowTest, ExpandButtonsToolTipIsInPlaceWhenThePointerComes) {
     std::pair<HWND, HWND> search{form, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), toolTipOwnedBy, reinterpret_cast<LPARAM>(&search));
     ASSERT_NE(search.second, nullptr);
-    EXPECT_EQ(SendMessageW(search.second, TTM_GETTOOLCOUNT, 0, 0), 1);
+    // Expand's, OK's (its shortcut) and the file name label's (its whole text).
+    EXPECT_EQ(SendMessageW(search.second, TTM_GETTOOLCOUNT, 0, 0), 3);
     wchar_t text[80] = {};
     TTTOOLINFOW info{};
     info.cbSize = TTTOOLINFOW_V2_SIZE;
