@@ -334,8 +334,23 @@ TEST_F(Installer, SilentPerUserInstallThenQuietRemoval) {
     ASSERT_NE(openSettings(folder), nullptr);
     tarvo.terminate();
 
-    // The quiet uninstall string, letters in any case, removes all of it.
+    // A verb the program recorded, as its settings window leaves it.
+    RegSetValueW(HKEY_CLASSES_ROOT, L".tarvoclr", REG_SZ, L"tarvoclrfile", 0);
+    const std::wstring command = L"\"" + folder + L"\\Tarvo.exe\" %1";
+    RegSetValueW(HKEY_CLASSES_ROOT, L"tarvoclrfile\\shell\\Tarvolin\\command", REG_SZ,
+                 command.c_str(), 0);
+    ASSERT_TRUE(writeFile(folder + L"\\Settings.ini", "[ASSOCIATION]\r\n0=tarvoclr\r\n"));
+    struct Restore {
+        ~Restore() {
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tarvoclr");
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, L"tarvoclrfile");
+        }
+    } restore;
+
+    // The quiet uninstall string, letters in any case, removes all of it, the verb too.
     ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/VerySilent"), 0u);
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"tarvoclrfile\\shell\\Tarvolin"))
+        << "the verb stayed behind";
     EXPECT_FALSE(fileExists(folder)) << "the program folder is still there";
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_FALSE(fileExists(userShortcut()));
