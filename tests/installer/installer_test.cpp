@@ -535,5 +535,44 @@ TEST_F(Installer, AllUsersInstallAndRemoval) {
         << "the user's data went without being asked";
 }
 
+// Without a switch the uninstaller asks first; its box "Also delete my argument history and
+// settings" starts clear, and ticked it removes the user's data folder too. Run in place
+// (_?=) so that the test holds the process whose window it drives.
+TEST_F(Installer, InteractiveUninstallDeletesTheUsersDataOnlyWhenAsked) {
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder(), data = userDataFolder();
+    CreateDirectoryW(data.c_str(), nullptr);
+    for (const wchar_t* name : {L"MRU.INI", L"Settings.ini", L"MRU.INI.lock"})
+        ASSERT_TRUE(writeFile(data + L"\\" + name, "[x]\r\n"));
+
+    Process uninstaller = Process::start(folder + L"\\unins000.exe", L"_?=" + folder, folder);
+    ASSERT_TRUE(uninstaller);
+    constexpr wchar_t kBox[] = L"Also delete my argument history and settings";
+    HWND window = waitForWindowHolding(uninstaller.pid(), kBox, 30s);
+    ASSERT_NE(window, nullptr) << "the uninstaller did not ask";
+    HWND box = findChildByText(window, kBox);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the box starts ticked";
+    PostMessageW(box, BM_CLICK, 0, 0);
+    settle(window);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    HWND go = findChildByText(window, L"&Uninstall");
+    ASSERT_NE(go, nullptr);
+    PostMessageW(go, BM_CLICK, 0, 0);
+
+    // Done, it waits on its last page for "Close".
+    HWND close = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            close = findChildByText(window, L"&Close");
+            return close && IsWindowVisible(close) && IsWindowEnabled(close);
+        },
+        60s));
+    PostMessageW(close, BM_CLICK, 0, 0);
+    EXPECT_EQ(uninstaller.waitExit(30s), 0u);
+    EXPECT_FALSE(fileExists(data)) << "the data folder stayed although the box was ticked";
+    EXPECT_EQ(filesIn(folder), std::set<std::wstring>{L"unins000.exe"});
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+}
+
 }  // namespace
 }  // namespace e2e
