@@ -125,7 +125,9 @@ Function .onInit
         ${EndIf}
     ${EndIf}
     Call ApplyScope
+    ; A scope the page will not ask for is settled now.
     ${If} ${Silent}
+    ${OrIf} $ScopeFixed == 1
         Call ElevateIfNeeded
     ${EndIf}
 FunctionEnd
