@@ -47,11 +47,21 @@ std::wstring distFolder() {
     return path;
 }
 
-std::wstring perUserFolder() { return shellFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Tarvolin"; }
-std::wstring allUsersFolder() { return shellFolder(CSIDL_PROGRAM_FILES) + L"\\Tarvolin"; }
-std::wstring userShortcut() { return shellFolder(CSIDL_PROGRAMS) + L"\\Tarvolin.lnk"; }
-std::wstring commonShortcut() { return shellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Tarvolin.lnk"; }
-std::wstring userDataFolder() { return shellFolder(CSIDL_APPDATA) + L"\\Tarvolin"; }
+std::wstring perUserFolder() {
+    return shellFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Tarvolin";
+}
+std::wstring allUsersFolder() {
+    return shellFolder(CSIDL_PROGRAM_FILES) + L"\\Tarvolin";
+}
+std::wstring userShortcut() {
+    return shellFolder(CSIDL_PROGRAMS) + L"\\Tarvolin.lnk";
+}
+std::wstring commonShortcut() {
+    return shellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Tarvolin.lnk";
+}
+std::wstring userDataFolder() {
+    return shellFolder(CSIDL_APPDATA) + L"\\Tarvolin";
+}
 
 // --- registry -----------------------------------------------------------------------------------
 
@@ -178,8 +188,8 @@ std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& ar
             for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
                 const auto pid = static_cast<DWORD>(ids.list.ProcessIdList[i]);
                 if (seen.count(pid)) continue;
-                if (HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                           pid)) {
+                if (HANDLE h =
+                        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
                     seen[pid] = h;
                     order.push_back(pid);
                 }
@@ -252,8 +262,7 @@ protected:
         cleanUp();
     }
     void TearDown() override {
-        for (Process* p : {&tarvo})
-            if (*p) p->terminate();
+        if (tarvo) tarvo.terminate();
         cleanUp();
         CoUninitialize();
     }
@@ -480,8 +489,7 @@ TEST_F(Installer, UpgradeInPlaceKeepsTheDataAndWaitsForTheProgram) {
     ASSERT_TRUE(refused.has_value());
     EXPECT_NE(*refused, 0u) << "a silent setup replaced a running program";
     EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.1");
-    EXPECT_EQ(filesIn(folder),
-              (std::set<std::wstring>{L"Tarvo.exe", L"MRU.INI", L"Settings.ini"}));
+    EXPECT_EQ(filesIn(folder), (std::set<std::wstring>{L"Tarvo.exe", L"MRU.INI", L"Settings.ini"}));
     tarvo.terminate();
 
     // Without /D=: the installed folder is found and upgraded.
