@@ -62,3 +62,36 @@ foreach(target minimal_dialog startup_timer probe)
                                                  _WIN32_WINNT=0x0A00)
     target_link_options(${target} PRIVATE -static)
 endforeach()
+
+# The release: scripts/build-dist.sh packs this tree's Tarvo.exe into dist/ (the setup, the
+# portable zip, SHA256SUMS, the winget manifests); the installer's end-to-end tests install,
+# upgrade and remove that setup under Wine. A second, independent build must give the same
+# bytes, and the winget manifests must match the setup.
+find_program(TARVO_BASH bash)
+set(TARVO_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+add_test(NAME dist_build
+         COMMAND ${TARVO_BASH} ${CMAKE_SOURCE_DIR}/scripts/build-dist.sh
+                 --build-dir ${CMAKE_BINARY_DIR} --out ${TARVO_DIST_DIR})
+set_tests_properties(dist_build PROPERTIES FIXTURES_SETUP tarvo_dist TIMEOUT 600)
+add_test(NAME dist_reproducible_and_winget
+         COMMAND ${TARVO_BASH} ${CMAKE_SOURCE_DIR}/tests/installer/dist_test.sh ${TARVO_DIST_DIR})
+# It compiles Tarvo.exe again: not while a test types into a window, whose keys a busy
+# machine can deliver late.
+set_tests_properties(dist_reproducible_and_winget PROPERTIES FIXTURES_REQUIRED tarvo_dist
+                                                               TIMEOUT 900
+                                                               RESOURCE_LOCK wine_desktop)
+
+add_executable(tarvo_installer_tests tests/installer/installer_test.cpp tests/e2e/driver.cpp
+                                     tests/e2e/unicode_main.cpp)
+target_include_directories(tarvo_installer_tests PRIVATE tests)
+target_link_libraries(tarvo_installer_tests PRIVATE GTest::gtest shell32 ole32 uuid user32)
+target_compile_definitions(tarvo_installer_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN
+                                                         NOMINMAX _WIN32_WINNT=0x0A00)
+target_link_options(tarvo_installer_tests PRIVATE -static)
+set_target_properties(tarvo_installer_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TARVO_WIN_OUT})
+add_dependencies(tarvo_installer_tests probe Tarvo)
+gtest_discover_tests(tarvo_installer_tests
+    DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${TARVO_WIN_OUT}
+    PROPERTIES ${TARVO_WINE_TEST_PROPERTIES} FIXTURES_REQUIRED tarvo_dist
+               ENVIRONMENT "TARVO_DIST=${TARVO_DIST_DIR}")

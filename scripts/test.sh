@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything from scratch and runs every test: the native unit tests (also under the
-# sanitizers, and a short fuzz run), then the Windows build and its tests under Wine. Installs what it needs with apt-get when missing.
+# sanitizers, and a short fuzz run), then the Windows build and its tests under Wine, which
+# include building the release into dist/ and installing it. Installs what it needs with
+# apt-get when missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -8,7 +10,7 @@ root=$(pwd)
 # shellcheck source=packages.sh
 source scripts/packages.sh
 tarvo_install_missing cmake g++ make libgtest-dev \
-    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth || exit 1
+    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml || exit 1
 
 jobs=$(nproc)
 logs=$(mktemp -d)

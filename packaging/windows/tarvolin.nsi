@@ -1,0 +1,402 @@
+; Tarvolin's Windows installer and its uninstaller, unins000.exe.
+;
+;   makensis -DTARVO_EXE=<built Tarvo.exe> -DOUTFILE=<setup.exe> tarvolin.nsi
+;
+; Installs for the current user by default, without administrator rights, in
+; %LOCALAPPDATA%\Programs\Tarvolin with its entries under HKCU; /AllUsers (or the choice on
+; the second page) installs for every user under Program Files with HKLM entries, asking the
+; system for administrator rights when the installer runs without them. /CurrentUser forces
+; the default, /S is silent, /D=<folder> picks the folder of a new installation. Installing
+; where Tarvolin is installed already upgrades it in place and keeps its data files.
+;
+; The uninstaller takes /silent (no questions, progress shown; the settings window starts it
+; so), /verysilent (nothing shown), both in any letter case, and NSIS's own /S. Exit codes:
+; 0 done, 1 cancelled by the user, 2 failed (Tarvolin still running, files in use, no rights).
+
+!ifndef TARVO_EXE | OUTFILE
+    !error "define TARVO_EXE (the built Tarvo.exe) and OUTFILE (the setup to write)"
+!endif
+
+Unicode true
+Target amd64-unicode
+!pragma warning error all
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include nsDialogs.nsh
+!include WinMessages.nsh
+!include product.nsh
+!include switches.nsh
+!include running.nsh
+
+Name "${PRODUCT_NAME}"
+OutFile "${OUTFILE}"
+; The installer elevates only when installing for every user, and only then.
+RequestExecutionLevel user
+ManifestDPIAware true
+; The files carry the time of installation, not of the build: the setup's bytes depend on
+; the commit alone.
+SetDateSave off
+SetCompressor /SOLID lzma
+BrandingText "${PRODUCT_NAME} ${PRODUCT_VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${PRODUCT_VERSION}"
+VIFileVersion "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT_NAME}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PRODUCT_PUBLISHER}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT_NAME} Setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PRODUCT_PUBLISHER}"
+
+!define MUI_ICON "..\..\src\resources\tarvo.ico"
+!define MUI_UNICON "..\..\src\resources\tarvo.ico"
+!define MUI_ABORTWARNING
+
+Var AllUsers      ; 1: for every user (Program Files, HKLM); 0: for the current user
+Var ScopeFixed    ; 1: the command line chose the scope, so the page does not ask
+Var ChosenDir     ; the folder given with /D=, or empty
+Var Upgrade       ; 1: Tarvolin is installed for this scope already; install into its folder
+Var IsAdmin       ; 1: the installer runs with administrator rights
+Var RadioMe
+Var RadioAll
+
+; --- installer pages ---------------------------------------------------------------------------
+
+!insertmacro MUI_PAGE_WELCOME
+Page custom ScopeShow ScopeLeave
+!define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPre
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Tarvo.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "&Open Tarvolin to choose the file types it serves"
+!insertmacro MUI_PAGE_FINISH
+
+; --- uninstaller pages -------------------------------------------------------------------------
+
+Var Quiet          ; 1: /silent, /verysilent or /S: no questions
+Var DeleteData     ; 1: the user ticked the box: also remove the user's data folder
+Var UserDataFolder ; %APPDATA%\Tarvolin of the user who runs the uninstaller
+Var DataBox
+
+UninstPage custom un.ConfirmShow un.ConfirmLeave
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+!insertmacro HAS_SWITCH_FUNCTION ""
+!insertmacro HAS_SWITCH_FUNCTION "un."
+!insertmacro TARVO_RUNNING_FUNCTION ""
+!insertmacro TARVO_RUNNING_FUNCTION "un."
+
+; --- the installer -----------------------------------------------------------------------------
+
+Function .onInit
+    ; Without an InstallDir attribute $INSTDIR holds only what /D= gave.
+    StrCpy $ChosenDir $INSTDIR
+    StrCpy $IsAdmin 0
+    UserInfo::GetAccountType
+    Pop $0
+    ${IfThen} $0 == "Admin" ${|} StrCpy $IsAdmin 1 ${|}
+
+    StrCpy $AllUsers 0
+    StrCpy $ScopeFixed 0
+    !insertmacro HAS_SWITCH "" "/AllUsers" $0
+    ${If} $0 == 1
+        StrCpy $AllUsers 1
+        StrCpy $ScopeFixed 1
+    ${EndIf}
+    !insertmacro HAS_SWITCH "" "/CurrentUser" $0
+    ${If} $0 == 1
+        StrCpy $AllUsers 0
+        StrCpy $ScopeFixed 1
+    ${EndIf}
+    ; Without a choice on the command line, the page offers the scope of an installation that
+    ; exists for every user, else the current user.
+    ${If} $ScopeFixed == 0
+        ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+        ${If} $0 != ""
+        ${AndIf} $1 == ""
+            StrCpy $AllUsers 1
+        ${EndIf}
+    ${EndIf}
+    Call ApplyScope
+    ; A scope the page will not ask for is settled now.
+    ${If} ${Silent}
+    ${OrIf} $ScopeFixed == 1
+        Call ElevateIfNeeded
+    ${EndIf}
+FunctionEnd
+
+; Sets the shell context and the folder for the chosen scope: the folder of the installation
+; that exists for it, else the one /D= named, else the scope's default.
+Function ApplyScope
+    SetShellVarContext current
+    StrCpy $1 "$LOCALAPPDATA\Programs\${PRODUCT_NAME}"
+    ${If} $AllUsers == 1
+        SetShellVarContext all
+        StrCpy $1 "$PROGRAMFILES64\${PRODUCT_NAME}"
+    ${EndIf}
+    StrCpy $Upgrade 0
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+        StrCpy $Upgrade 1
+        StrCpy $INSTDIR $0
+    ${ElseIf} $ChosenDir != ""
+        StrCpy $INSTDIR $ChosenDir
+    ${Else}
+        StrCpy $INSTDIR $1
+    ${EndIf}
+FunctionEnd
+
+; An installation for every user needs administrator rights: without them the installer
+; starts itself again through the system's elevation prompt, with the same choices, waits for
+; that copy and ends. The copy's exit code does not come back through the shell, so success
+; is read from the entry the copy writes.
+Function ElevateIfNeeded
+    ${If} $AllUsers != 1
+    ${OrIf} $IsAdmin == 1
+        Return
+    ${EndIf}
+    !insertmacro HAS_SWITCH "" "/Elevated" $0
+    ${If} $0 == 1
+        ; Started elevated and still without the rights: do not go round again.
+        MessageBox MB_OK|MB_ICONSTOP "Installing ${PRODUCT_NAME} for every user needs administrator rights." /SD IDOK
+        SetErrorLevel 2
+        Quit
+    ${EndIf}
+    StrCpy $0 "/AllUsers /Elevated"
+    ${IfThen} ${Silent} ${|} StrCpy $0 "$0 /S" ${|}
+    ; /D= must come last and unquoted.
+    ${IfThen} $ChosenDir != "" ${|} StrCpy $0 "$0 /D=$ChosenDir" ${|}
+    HideWindow
+    ExecShellWait "runas" "$EXEPATH" "$0"
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+    ${If} $1 == "${PRODUCT_VERSION}"
+        SetErrorLevel 0
+    ${Else}
+        SetErrorLevel 2
+    ${EndIf}
+    Quit
+FunctionEnd
+
+Function ScopeShow
+    ${IfThen} $ScopeFixed == 1 ${|} Abort ${|}
+    !insertmacro MUI_HEADER_TEXT "Choose Users" "Choose for whom to install ${PRODUCT_NAME}."
+    nsDialogs::Create 1018
+    Pop $0
+    ${NSD_CreateLabel} 0 0 100% 20u "Install ${PRODUCT_NAME} for:"
+    Pop $0
+    ${NSD_CreateRadioButton} 10u 22u 280u 12u "&Only for me (no administrator rights needed)"
+    Pop $RadioMe
+    ${NSD_CreateRadioButton} 10u 40u 280u 12u "&Anyone who uses this computer (administrator rights needed)"
+    Pop $RadioAll
+    ${If} $AllUsers == 1
+        ${NSD_Check} $RadioAll
+    ${Else}
+        ${NSD_Check} $RadioMe
+    ${EndIf}
+    nsDialogs::Show
+FunctionEnd
+
+Function ScopeLeave
+    ${NSD_GetState} $RadioAll $0
+    ${If} $0 == ${BST_CHECKED}
+        StrCpy $AllUsers 1
+    ${Else}
+        StrCpy $AllUsers 0
+    ${EndIf}
+    Call ApplyScope
+    Call ElevateIfNeeded
+FunctionEnd
+
+; An upgrade goes into the installed folder: no folder to choose.
+Function DirectoryPre
+    ${IfThen} $Upgrade == 1 ${|} Abort ${|}
+FunctionEnd
+
+; A running Tarvo.exe of the folder cannot be replaced. The interactive installer asks the
+; user to close it; a silent one fails before it has changed anything.
+Function StopIfRunning
+    ${Do}
+        Call TarvoRunning
+        ${IfThen} $0 == 0 ${|} Return ${|}
+        ${If} ${Silent}
+            SetErrorLevel 2
+            Quit
+        ${EndIf}
+        ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT_NAME} is running from $INSTDIR.$\r$\n$\r$\nClose it, then choose Retry." IDRETRY`
+            SetErrorLevel 1
+            Quit
+        ${EndIf}
+    ${Loop}
+FunctionEnd
+
+Section "-${PRODUCT_NAME}"
+    Call StopIfRunning
+    SetOutPath "$INSTDIR"
+    ; MRU.INI and Settings.ini are the user's: the installer never writes them.
+    File "/oname=Tarvo.exe" "${TARVO_EXE}"
+    WriteUninstaller "$INSTDIR\unins000.exe"
+
+    ; Tarvo.exe without arguments opens its settings window.
+    CreateShortcut "$SMPROGRAMS\${PRODUCT_NAME}.lnk" "$INSTDIR\Tarvo.exe" "" \
+        "$INSTDIR\Tarvo.exe" 0 SW_SHOWNORMAL "" "Choose the file types that offer ${PRODUCT_NAME}"
+
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PRODUCT_PUBLISHER}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Tarvo.exe"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\unins000.exe"'
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\unins000.exe" /verysilent'
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+    ; In KiB, what the folder holds now.
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; --- the uninstaller ---------------------------------------------------------------------------
+
+Function un.onInit
+    StrCpy $Quiet 0
+    StrCpy $DeleteData 0
+    ${IfThen} ${Silent} ${|} StrCpy $Quiet 1 ${|}
+    !insertmacro HAS_SWITCH "un." "/verysilent" $0
+    ${If} $0 == 1
+        SetSilent silent
+        StrCpy $Quiet 1
+    ${EndIf}
+    !insertmacro HAS_SWITCH "un." "/silent" $0
+    ${If} $0 == 1
+        StrCpy $Quiet 1
+        ; Progress shown, and the window closes by itself when done.
+        SetAutoClose true
+    ${EndIf}
+
+    SetShellVarContext current
+    StrCpy $UserDataFolder "$APPDATA\${PRODUCT_NAME}"
+    ; The scope is the one whose entry names this folder.
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+        SetShellVarContext all
+        UserInfo::GetAccountType
+        Pop $1
+        ${If} $1 != "Admin"
+            Call un.Elevate
+        ${EndIf}
+    ${EndIf}
+    Call un.WaitUntilClosed
+FunctionEnd
+
+; Removing an installation for every user needs administrator rights: the uninstaller starts
+; itself again through the system's elevation prompt, in this same place, and ends with the
+; outcome read from the entry.
+Function un.Elevate
+    !insertmacro HAS_SWITCH "un." "/Elevated" $0
+    ${If} $0 == 1
+        MessageBox MB_OK|MB_ICONSTOP "Removing ${PRODUCT_NAME} for every user needs administrator rights." /SD IDOK
+        SetErrorLevel 2
+        Quit
+    ${EndIf}
+    StrCpy $0 "/Elevated"
+    ${IfThen} $Quiet == 1 ${|} StrCpy $0 "$0 /silent" ${|}
+    ${IfThen} ${Silent} ${|} StrCpy $0 "$0 /S" ${|}
+    ExecShellWait "runas" "$EXEPATH" "$0 _?=$INSTDIR"
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $1 == ""
+        SetErrorLevel 0
+    ${Else}
+        SetErrorLevel 2
+    ${EndIf}
+    Quit
+FunctionEnd
+
+; Waits until no Tarvo.exe of the folder runs: the settings window starts the uninstaller and
+; ends right after. A quiet uninstaller gives up after 10 s with exit code 2 and has changed
+; nothing; an interactive one asks the user to close the program after a second.
+Function un.WaitUntilClosed
+    StrCpy $1 0
+    StrCpy $2 4
+    ${IfThen} $Quiet == 1 ${|} StrCpy $2 40 ${|}
+    ${Do}
+        Call un.TarvoRunning
+        ${IfThen} $0 == 0 ${|} Return ${|}
+        ${If} $1 >= $2
+            ${If} $Quiet == 1
+                SetErrorLevel 2
+                Quit
+            ${EndIf}
+            ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT_NAME} is running from $INSTDIR.$\r$\n$\r$\nClose it, then choose Retry." IDRETRY`
+                SetErrorLevel 1
+                Quit
+            ${EndIf}
+            StrCpy $1 0
+        ${EndIf}
+        Sleep 250
+        IntOp $1 $1 + 1
+    ${Loop}
+FunctionEnd
+
+Function un.ConfirmShow
+    ${IfThen} $Quiet == 1 ${|} Abort ${|}
+    !insertmacro MUI_HEADER_TEXT "Uninstall ${PRODUCT_NAME}" "Remove ${PRODUCT_NAME} from this computer."
+    nsDialogs::Create 1018
+    Pop $0
+    ${NSD_CreateLabel} 0 0 100% 40u "${PRODUCT_NAME} will be removed from $INSTDIR, and the ${PRODUCT_NAME} command from the menus of your file types.$\r$\n$\r$\nYour argument history and settings in $UserDataFolder are kept unless you tick the box below."
+    Pop $0
+    ${NSD_CreateCheckbox} 0 52u 100% 12u "Also delete my argument history and settings"
+    Pop $DataBox
+    GetDlgItem $0 $HWNDPARENT 1
+    SendMessage $0 ${WM_SETTEXT} 0 "STR:&Uninstall"
+    nsDialogs::Show
+FunctionEnd
+
+Function un.ConfirmLeave
+    ${NSD_GetState} $DataBox $0
+    ${If} $0 == ${BST_CHECKED}
+        StrCpy $DeleteData 1
+    ${EndIf}
+FunctionEnd
+
+; Deletes the data files of the program and what its writers may have left beside them: the
+; lock files and the temporary files of a write that was cut short.
+!macro REMOVE_DATA_FILES folder
+    Delete "${folder}\MRU.INI"
+    Delete "${folder}\Settings.ini"
+    Delete "${folder}\MRU.INI.lock"
+    Delete "${folder}\Settings.ini.lock"
+    Delete "${folder}\MRU.INI.tmp*"
+    Delete "${folder}\Settings.ini.tmp*"
+    Delete "${folder}\.tarvolin-probe.tmp*"
+!macroend
+
+Section "Uninstall"
+    ${If} ${FileExists} "$INSTDIR\Tarvo.exe"
+        DetailPrint "Removing the ${PRODUCT_NAME} command from the file types"
+        ExecWait '"$INSTDIR\Tarvo.exe" /cleareg'
+        Delete "$INSTDIR\Tarvo.exe"
+        ${If} ${FileExists} "$INSTDIR\Tarvo.exe"
+            ; Started again meanwhile, or no rights: keep the entry so the user can try again.
+            DetailPrint "$INSTDIR\Tarvo.exe could not be removed"
+            SetErrorLevel 2
+            ${IfThen} $Quiet == 1 ${|} Quit ${|}
+            Abort "$INSTDIR\Tarvo.exe is in use"
+        ${EndIf}
+    ${EndIf}
+    !insertmacro REMOVE_DATA_FILES "$INSTDIR"
+    Delete "$INSTDIR\unins000.exe"
+    Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    ; Only when empty: the user may keep files of his own there.
+    RMDir "$INSTDIR"
+    ${If} $DeleteData == 1
+        !insertmacro REMOVE_DATA_FILES "$UserDataFolder"
+        RMDir "$UserDataFolder"
+    ${EndIf}
+SectionEnd

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Builds the Windows release into dist/: Tarvo.exe in Release, the installer
+# Tarvolin-<version>-setup.exe, the portable zip, SHA256SUMS, and in dist/winget/ the winget
+# manifest set with the setup's SHA-256. Two runs on one commit give the same bytes: every
+# date inside the packages is the commit's (SOURCE_DATE_EPOCH), and the build leaves no time
+# or folder in Tarvo.exe.
+#
+#   bash scripts/build-dist.sh [--build-dir DIR] [--out DIR]
+#
+# --build-dir: the Windows build tree to build Tarvo.exe in (default build/dist; an existing
+# Release tree such as build/win64 is reused as it is). --out: where the packages go (dist).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+build=build/dist
+out=dist
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --build-dir) build=$2; shift 2 ;;
+        --out) out=$2; shift 2 ;;
+        *) echo "usage: $0 [--build-dir DIR] [--out DIR]" >&2; exit 2 ;;
+    esac
+done
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
+case "$out" in /*) ;; *) out="$root/$out" ;; esac
+
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake make g++-mingw-w64-x86-64-posix nsis python3 python3-yaml
+
+version=$(sed -n 's/^!define PRODUCT_VERSION "\(.*\)"$/\1/p' packaging/windows/product.nsh)
+[ -n "$version" ] || { echo "no PRODUCT_VERSION in packaging/windows/product.nsh" >&2; exit 1; }
+if ! grep -q "project(Tarvolin VERSION $version " CMakeLists.txt; then
+    echo "CMakeLists.txt and packaging/windows/product.nsh name different versions" >&2
+    exit 1
+fi
+# One date for every file in the packages: the commit's. makensis and the zip both read it.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 315532800)
+fi
+export SOURCE_DATE_EPOCH
+
+echo "== Tarvo.exe (Release) in $build"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DTARVO_TESTS=OFF >/dev/null
+fi
+if ! grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt"; then
+    echo "$build is not a Release tree" >&2
+    exit 1
+fi
+cmake --build "$build" --target Tarvo -j "$(nproc)" >/dev/null
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+setup="Tarvolin-$version-setup.exe"
+portable="Tarvolin-$version-portable.zip"
+
+echo "== $setup"
+makensis -V2 -DTARVO_EXE="$build/Tarvo.exe" -DOUTFILE="$stage/$setup" \
+    packaging/windows/tarvolin.nsi
+
+echo "== $portable"
+python3 - "$build/Tarvo.exe" packaging/windows/portable.txt "$stage/$portable" <<'EOF'
+# The portable zip: Tarvo.exe and the text on portable use (with Windows line ends), each
+# with the commit's date and fixed attributes, in a fixed order.
+import os, sys, time, zipfile
+exe, text, target = sys.argv[1:4]
+stamp = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]
+with open(text, "rb") as f:
+    note = f.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+with open(exe, "rb") as f:
+    program = f.read()
+with zipfile.ZipFile(target, "w") as z:
+    for name, data in (("Tarvo.exe", program), ("Portable use.txt", note)):
+        info = zipfile.ZipInfo(name, date_time=stamp)
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.create_system = 0
+        info.external_attr = 0x20  # FILE_ATTRIBUTE_ARCHIVE
+        z.writestr(info, data, compresslevel=9)
+EOF
+
+(cd "$stage" && sha256sum "$setup" "$portable" >SHA256SUMS)
+sha=$(cut -d' ' -f1 <<<"$(grep -F " $setup" "$stage/SHA256SUMS")")
+
+echo "== winget manifests"
+mkdir -p "$stage/winget"
+for file in packaging/winget/*.yaml; do
+    sed -E "s/^(  InstallerSha256: ).*/\1$sha/" "$file" >"$stage/winget/$(basename "$file")"
+done
+
+mkdir -p "$out"
+rm -rf "$out/winget"
+cp "$stage/$setup" "$stage/$portable" "$stage/SHA256SUMS" "$out/"
+cp -r "$stage/winget" "$out/winget"
+echo "== done: $out"
+(cd "$out" && cat SHA256SUMS)

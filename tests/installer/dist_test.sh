@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The release is reproducible and its winget manifests describe it: a second build of the
+# release from a fresh build tree gives the same bytes as the release folder (first argument),
+# scripts/check-winget.py accepts that folder, and it refuses copies whose manifests name
+# another setup's hash or another publisher.
+#
+#   bash tests/installer/dist_test.sh DIST
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+dist=$1
+work=build/dist-check
+rm -rf "$work"
+mkdir -p "$work"
+failed=0
+fail() { echo "FAILED: $*"; failed=1; }
+
+# Low priority: it compiles while the Windows tests run.
+if nice -n 10 bash scripts/build-dist.sh --build-dir "$work/tree" --out "$work/out" >"$work/log" 2>&1; then
+    files=$(cd "$dist" && find . -type f | sort)
+    [ "$files" = "$(cd "$work/out" && find . -type f | sort)" ] || fail "the two builds hold different files"
+    for f in $files; do
+        cmp -s "$dist/$f" "$work/out/$f" || fail "$f differs between two builds"
+    done
+    [ "$failed" -eq 0 ] && echo "two builds are byte-identical:" && (cd "$dist" && cat SHA256SUMS)
+else
+    cat "$work/log"
+    fail "the second build of the release failed"
+fi
+
+python3 scripts/check-winget.py "$dist" || fail "check-winget refused the release"
+
+tamper() {
+    local name=$1 file=$2 expression=$3
+    rm -rf "$work/$name"
+    cp -r "$dist" "$work/$name"
+    sed -i -E "$expression" "$work/$name/winget/$file"
+    if python3 scripts/check-winget.py "$work/$name" >/dev/null; then
+        fail "check-winget accepted a manifest with $name"
+    fi
+}
+tamper "another hash" Pendrask.Tarvolin.installer.yaml '0,/InstallerSha256: [0-9a-f]/s//InstallerSha256: 0/'
+tamper "another publisher" Pendrask.Tarvolin.locale.en-US.yaml 's/^Publisher: .*/Publisher: Someone/'
+
+[ "$failed" -eq 0 ] && echo "the release is reproducible and its winget manifests match it"
+exit "$failed"

@@ -1,0 +1,586 @@
+// End-to-end under Wine: the built setup (dist/) installed, upgraded and removed as a user and
+// an administrator would, and the user's whole road from the installation through the shell
+// verb to the settings window's hand-off to the uninstaller.
+//
+// The uninstaller, started by its name, copies itself to the temporary folder, starts that copy
+// and ends at once (so that the copy can remove the program folder). The tests start it in a
+// job object and wait until every process of the job has ended, keeping the copy's exit code.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+// clang-format on
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "e2e/driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolin";
+constexpr wchar_t kSetupName[] = L"Tarvolin-2.6.0.2-setup.exe";
+
+// --- places -------------------------------------------------------------------------------------
+
+std::wstring shellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return path;
+}
+
+// The release folder the build made, from TARVO_DIST (a Unix or Windows path).
+std::wstring distFolder() {
+    wchar_t buffer[4096];
+    const DWORD n = GetEnvironmentVariableW(L"TARVO_DIST", buffer, 4096);
+    std::wstring path = n > 0 && n < 4096 ? std::wstring(buffer, n) : L"";
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    if (!path.empty() && path[0] == L'\\') path = L"Z:" + path;
+    return path;
+}
+
+std::wstring perUserFolder() {
+    return shellFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Tarvolin";
+}
+std::wstring allUsersFolder() {
+    return shellFolder(CSIDL_PROGRAM_FILES) + L"\\Tarvolin";
+}
+std::wstring userShortcut() {
+    return shellFolder(CSIDL_PROGRAMS) + L"\\Tarvolin.lnk";
+}
+std::wstring commonShortcut() {
+    return shellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Tarvolin.lnk";
+}
+std::wstring userDataFolder() {
+    return shellFolder(CSIDL_APPDATA) + L"\\Tarvolin";
+}
+
+// --- registry -----------------------------------------------------------------------------------
+
+bool keyExists(HKEY root, const std::wstring& key) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+// Every value of the key as text: strings as they are, DWORDs in decimal.
+std::map<std::wstring, std::wstring> valuesOf(HKEY root, const std::wstring& key) {
+    std::map<std::wstring, std::wstring> values;
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0;
+        BYTE data[4096];
+        DWORD size = sizeof data;
+        if (RegEnumValueW(h, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        if (type == REG_DWORD)
+            values[name] = std::to_wstring(*reinterpret_cast<DWORD*>(data));
+        else if (type == REG_SZ || type == REG_EXPAND_SZ)
+            values[name] = reinterpret_cast<wchar_t*>(data);
+        else
+            values[name] = L"<type " + std::to_wstring(type) + L">";
+    }
+    RegCloseKey(h);
+    return values;
+}
+
+std::optional<std::wstring> classesDefault(const std::wstring& key) {
+    wchar_t buffer[2048];
+    DWORD bytes = sizeof buffer;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer,
+                     &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer);
+}
+
+// --- files --------------------------------------------------------------------------------------
+
+std::set<std::wstring> filesIn(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.insert(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+void removeTree(const std::wstring& folder) {
+    std::wstring from = folder + L'\0';
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+
+// The target and the arguments of a shortcut file.
+std::optional<std::pair<std::wstring, std::wstring>> shortcutTarget(const std::wstring& lnk) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return std::nullopt;
+    std::optional<std::pair<std::wstring, std::wstring>> result;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(lnk.c_str(), STGM_READ))) {
+            wchar_t target[MAX_PATH] = {}, arguments[1024] = {};
+            link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+            link->GetArguments(arguments, 1024);
+            result = std::make_pair(std::wstring(target), std::wstring(arguments));
+        }
+        file->Release();
+    }
+    link->Release();
+    return result;
+}
+
+// --- processes ----------------------------------------------------------------------------------
+
+// Runs `"exe" arguments` in a job and waits until every process of the job has ended. The exit
+// code is the last-started process's: the uninstaller's copy when the uninstaller handed over
+// to one, else the program's own.
+std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& arguments,
+                                 std::chrono::milliseconds limit = 90s) {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) return std::nullopt;
+    std::wstring line = L"\"" + exe + L"\"";
+    if (!arguments.empty()) line += L" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << narrow(line) << " (" << GetLastError() << ")";
+        CloseHandle(job);
+        return std::nullopt;
+    }
+    AssignProcessToJobObject(job, pi.hProcess);
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
+
+    std::map<DWORD, HANDLE> seen{{pi.dwProcessId, pi.hProcess}};
+    std::vector<DWORD> order{pi.dwProcessId};
+    const auto end = std::chrono::steady_clock::now() + limit;
+    bool finished = false;
+    while (!finished && std::chrono::steady_clock::now() < end) {
+        struct {
+            JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+            ULONG_PTR more[63];
+        } ids{};
+        ids.list.NumberOfAssignedProcesses = 64;
+        if (QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof ids,
+                                      nullptr)) {
+            for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
+                const auto pid = static_cast<DWORD>(ids.list.ProcessIdList[i]);
+                if (seen.count(pid)) continue;
+                if (HANDLE h =
+                        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+                    seen[pid] = h;
+                    order.push_back(pid);
+                }
+            }
+        }
+        finished = true;
+        for (const auto& [pid, h] : seen)
+            if (WaitForSingleObject(h, 0) != WAIT_OBJECT_0) finished = false;
+        if (!finished) Sleep(10);
+    }
+    std::optional<DWORD> code;
+    if (finished) {
+        DWORD value = 0;
+        if (GetExitCodeProcess(seen[order.back()], &value)) code = value;
+    } else {
+        for (const auto& entry : seen) TerminateProcess(entry.second, 1);
+        ADD_FAILURE() << narrow(line) << " did not end";
+    }
+    for (const auto& entry : seen) CloseHandle(entry.second);
+    CloseHandle(job);
+    return code;
+}
+
+std::optional<DWORD> install(const std::wstring& arguments) {
+    return runToTheEnd(distFolder() + L"\\" + kSetupName, arguments);
+}
+
+// The top-level window of the process with a child whose text holds `part`.
+HWND waitForWindowHolding(DWORD pid, const std::wstring& part,
+                          std::chrono::milliseconds limit = 20s) {
+    return waitForWindowOf(
+        pid,
+        [&](HWND w) {
+            struct Search {
+                const std::wstring* part;
+                bool found;
+            } search{&part, false};
+            EnumChildWindows(
+                w,
+                [](HWND child, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    if (windowText(child).find(*s->part) == std::wstring::npos) return TRUE;
+                    s->found = true;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found;
+        },
+        limit);
+}
+
+template <typename Condition>
+bool waitUntil(Condition condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+// --- the fixture --------------------------------------------------------------------------------
+
+class Installer : public testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        setup = distFolder() + L"\\" + kSetupName;
+        ASSERT_TRUE(fileExists(setup)) << narrow(setup) << " has not been built (TARVO_DIST)";
+        cleanUp();
+    }
+    void TearDown() override {
+        if (tarvo) tarvo.terminate();
+        cleanUp();
+        CoUninitialize();
+    }
+
+    // Whatever a failed test may have left: no installation in either scope.
+    static void cleanUp() {
+        for (const auto& folder : {perUserFolder(), allUsersFolder(), userDataFolder()})
+            removeTree(folder);
+        for (const auto& lnk : {userShortcut(), commonShortcut()}) DeleteFileW(lnk.c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    // Checks the installed-programs entry of an installation in `folder`.
+    static void expectEntry(HKEY root, const std::wstring& folder) {
+        auto values = valuesOf(root, kUninstallKey);
+        ASSERT_FALSE(values.empty()) << "no installed-programs entry";
+        // The folder's size in KiB, as the installer measured it.
+        const auto size = std::stoul(values[L"EstimatedSize"]);
+        values.erase(L"EstimatedSize");
+        const std::map<std::wstring, std::wstring> expected = {
+            {L"DisplayName", L"Tarvolin"},
+            {L"DisplayVersion", L"2.6.0.2"},
+            {L"Publisher", L"Pendrask"},
+            {L"DisplayIcon", folder + L"\\Tarvo.exe"},
+            {L"InstallLocation", folder},
+            {L"NoModify", L"1"},
+            {L"NoRepair", L"1"},
+            {L"UninstallString", L"\"" + folder + L"\\unins000.exe\""},
+            {L"QuietUninstallString", L"\"" + folder + L"\\unins000.exe\" /verysilent"},
+        };
+        EXPECT_EQ(values, expected);
+        DWORD bytes = 0;
+        for (const auto& name : filesIn(folder)) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data);
+            bytes += data.nFileSizeLow;
+        }
+        EXPECT_NEAR(static_cast<double>(size), bytes / 1024.0, 2.0);
+    }
+
+    // The built program is what the folder holds, with the uninstaller.
+    static void expectProgramIn(const std::wstring& folder) {
+        EXPECT_EQ(filesIn(folder), (std::set<std::wstring>{L"Tarvo.exe", L"unins000.exe"}));
+        EXPECT_EQ(readFile(folder + L"\\Tarvo.exe"),
+                  readFile(builtProgram(L"Tarvo.exe", L"TARVO_EXE")))
+            << "the installed Tarvo.exe is not the one built";
+    }
+
+    // Tarvo.exe started from the folder without arguments shows its settings window.
+    HWND openSettings(const std::wstring& folder) {
+        tarvo = Process::start(folder + L"\\Tarvo.exe", L"", folder);
+        if (!tarvo) return nullptr;
+        HWND settings = waitForWindowHolding(tarvo.pid(), L" About: ", 30s);
+        EXPECT_NE(settings, nullptr) << "the settings window did not open";
+        return settings;
+    }
+
+    std::wstring setup;
+    Process tarvo;
+};
+
+// --- the tests ----------------------------------------------------------------------------------
+
+TEST_F(Installer, SilentPerUserInstallThenQuietRemoval) {
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder();
+    expectProgramIn(folder);
+    expectEntry(HKEY_CURRENT_USER, folder);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "a per-user install wrote HKLM";
+
+    const auto shortcut = shortcutTarget(userShortcut());
+    ASSERT_TRUE(shortcut.has_value()) << "no Start-menu entry";
+    EXPECT_EQ(shortcut->first, folder + L"\\Tarvo.exe");
+    EXPECT_EQ(shortcut->second, L"");
+    EXPECT_FALSE(fileExists(commonShortcut()));
+
+    ASSERT_NE(openSettings(folder), nullptr);
+    tarvo.terminate();
+
+    // A verb the program recorded, as its settings window leaves it.
+    RegSetValueW(HKEY_CLASSES_ROOT, L".tarvoclr", REG_SZ, L"tarvoclrfile", 0);
+    const std::wstring command = L"\"" + folder + L"\\Tarvo.exe\" %1";
+    RegSetValueW(HKEY_CLASSES_ROOT, L"tarvoclrfile\\shell\\Tarvolin\\command", REG_SZ,
+                 command.c_str(), 0);
+    ASSERT_TRUE(writeFile(folder + L"\\Settings.ini", "[ASSOCIATION]\r\n0=tarvoclr\r\n"));
+    struct Restore {
+        ~Restore() {
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tarvoclr");
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, L"tarvoclrfile");
+        }
+    } restore;
+
+    // The quiet uninstall string, letters in any case, removes all of it, the verb too.
+    ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/VerySilent"), 0u);
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"tarvoclrfile\\shell\\Tarvolin"))
+        << "the verb stayed behind";
+    EXPECT_FALSE(fileExists(folder)) << "the program folder is still there";
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(fileExists(userShortcut()));
+}
+
+// Install; the settings window adds an extension of a file type the probe opens; the shell's
+// "Tarvolin" verb on such a file opens the dialog, whose OK runs the probe with the text in the
+// file's folder; the settings window removes the extension and hands over to the uninstaller,
+// which removes the program, the verb and the entry.
+TEST_F(Installer, TheUsersRoadFromInstallToUninstall) {
+    constexpr wchar_t kExt[] = L".tarvoprobe", kType[] = L"tarvoprobefile";
+    TempFolder documents(L"Tarvo Docs \u00e9");
+    TempFolder probeFolder(L"Tarvo Probe");
+    const std::wstring probe = probeFolder.file(L"probe.exe");
+    ASSERT_TRUE(
+        CopyFileW(builtProgram(L"probe.exe", L"TARVO_PROBE").c_str(), probe.c_str(), FALSE));
+    SetEnvironmentVariableW(L"TARVO_PROBE_LOG", probeFolder.file(L"probe.log").c_str());
+    // The file type as an application that opens it would register it.
+    RegSetValueW(HKEY_CLASSES_ROOT, kExt, REG_SZ, kType, 0);
+    const std::wstring open = L"\"" + probe + L"\" \"%1\" %*";
+    RegSetValueW(HKEY_CLASSES_ROOT, (std::wstring(kType) + L"\\shell\\open\\command").c_str(),
+                 REG_SZ, open.c_str(), 0);
+    struct Restore {
+        ~Restore() {
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tarvoprobe");
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, L"tarvoprobefile");
+            SetEnvironmentVariableW(L"TARVO_PROBE_LOG", nullptr);
+        }
+    } restore;
+
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder();
+
+    HWND settings = openSettings(folder);
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(bringToFront(settings));
+    pressWithAlt('A');
+    HWND box = waitForWindowHolding(tarvo.pid(), L"Please Enter File Extension:");
+    ASSERT_NE(box, nullptr) << "the input box did not appear";
+    ASSERT_TRUE(bringToFront(box));
+    typeText(L"tarvoprobe");
+    pressKey(VK_RETURN);
+    HWND list = FindWindowExW(settings, nullptr, L"ListBox", nullptr);
+    ASSERT_TRUE(waitUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 15s));
+    const std::wstring verb = std::wstring(kType) + L"\\shell\\Tarvolin";
+    EXPECT_EQ(classesDefault(verb + L"\\command"), L"\"" + folder + L"\\Tarvo.exe\" %1");
+    ASSERT_TRUE(bringToFront(settings));
+    pressWithAlt('O');
+    ASSERT_TRUE(tarvo.waitExit(15s).has_value()) << "the settings window did not end the program";
+
+    // The verb, as the file manager calls it.
+    const std::wstring document = documents.file(L"report.tarvoprobe");
+    ASSERT_TRUE(writeFile(document, "data\r\n"));
+    SHELLEXECUTEINFOW sei{};
+    sei.cbSize = sizeof sei;
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    sei.lpVerb = L"Tarvolin";
+    sei.lpFile = document.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    ASSERT_TRUE(ShellExecuteExW(&sei)) << "the verb did not start (" << GetLastError() << ")";
+    ASSERT_NE(sei.hProcess, nullptr);
+    tarvo = Process(sei.hProcess, GetProcessId(sei.hProcess), 0);
+    HWND dialog = waitForWindowHolding(tarvo.pid(), L"report.tarvoprobe:", 30s);
+    ASSERT_NE(dialog, nullptr) << "the dialog did not open on the file";
+    ASSERT_TRUE(bringToFront(dialog));
+    typeText(L"-v two words");
+    pressKey(VK_RETURN);
+    const auto records = waitForProbeRecords(probeFolder.file(L"probe.log"), 1);
+    ASSERT_EQ(records.size(), 1u) << "the probe did not run";
+    EXPECT_EQ(records[0].args, narrow(L"\"" + document + L"\" -v two words"));
+    EXPECT_EQ(records[0].cwd, narrow(documents.path()));
+    ASSERT_TRUE(tarvo.waitExit(15s).has_value());
+
+    // Remove the extension; the last one gone, the settings window offers to uninstall.
+    settings = openSettings(folder);
+    ASSERT_NE(settings, nullptr);
+    list = FindWindowExW(settings, nullptr, L"ListBox", nullptr);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    settle(settings);
+    ASSERT_TRUE(bringToFront(settings));
+    pressWithAlt('R');
+    HWND sure = waitForWindowHolding(tarvo.pid(), L"Are you sure you wish to remove");
+    ASSERT_NE(sure, nullptr);
+    PostMessageW(sure, WM_COMMAND, IDYES, 0);
+    HWND uninstall = waitForWindowHolding(tarvo.pid(), L"Do you wish to uninstall it completely?");
+    ASSERT_NE(uninstall, nullptr);
+    PostMessageW(uninstall, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(tarvo.waitExit(15s).has_value()) << "the program did not end after the hand-off";
+
+    // The uninstaller runs on its own now: wait for its outcome.
+    EXPECT_TRUE(waitUntil([&] { return !fileExists(folder); }, 90s))
+        << "the program folder is still there: " << narrow(folder);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(fileExists(userShortcut()));
+    EXPECT_FALSE(classesDefault(verb + L"\\command").has_value()) << "the verb stayed behind";
+    EXPECT_EQ(classesDefault(kExt), kType);
+}
+
+// An installation over an existing one keeps the user's files byte for byte, in the same
+// folder. While the program runs from there, a silent setup fails and changes nothing, and a
+// quiet uninstaller gives up with a failure.
+TEST_F(Installer, UpgradeInPlaceKeepsTheDataAndWaitsForTheProgram) {
+    TempFolder base(L"Tarvo Chosen");
+    const std::wstring folder = base.file(L"Tarvolin \u00e9");
+    ASSERT_EQ(install(L"/S /D=" + folder), 0u);
+    expectProgramIn(folder);
+    expectEntry(HKEY_CURRENT_USER, folder);
+
+    const std::string mru =
+        "[report.exe]\r\n0=1\r\n1=-v \"C:\\My Files\\a.txt\"\r\n2=  spaced  \r\n"
+        "[caf\xc3\xa9.bat]\r\n0=0\r\n1=\xce\xb1\xce\xb2\r\n";
+    const std::string settingsIni = "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n";
+    ASSERT_TRUE(writeFile(folder + L"\\MRU.INI", mru));
+    ASSERT_TRUE(writeFile(folder + L"\\Settings.ini", settingsIni));
+    // Marks that show whether a setup touched the installation.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_SET_VALUE, &key), 0);
+    RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"2.6.0.1"),
+                   8 * sizeof(wchar_t));
+    RegCloseKey(key);
+    ASSERT_TRUE(DeleteFileW((folder + L"\\unins000.exe").c_str()));
+
+    ASSERT_NE(openSettings(folder), nullptr);
+    const auto refused = install(L"/S");
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_NE(*refused, 0u) << "a silent setup replaced a running program";
+    EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.1");
+    EXPECT_EQ(filesIn(folder), (std::set<std::wstring>{L"Tarvo.exe", L"MRU.INI", L"Settings.ini"}));
+    tarvo.terminate();
+
+    // Without /D=: the installed folder is found and upgraded.
+    ASSERT_EQ(install(L"/S"), 0u);
+    EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.2");
+    EXPECT_TRUE(fileExists(folder + L"\\unins000.exe"));
+    EXPECT_FALSE(fileExists(perUserFolder())) << "the upgrade went to the default folder";
+    EXPECT_EQ(readFile(folder + L"\\MRU.INI"), mru);
+    EXPECT_EQ(readFile(folder + L"\\Settings.ini"), settingsIni);
+
+    // The uninstaller waits for a running program and, quiet, gives up without a change. Run in
+    // place (_?=) it is its own copy, so its exit code is the outcome.
+    ASSERT_NE(openSettings(folder), nullptr);
+    const auto gaveUp = runToTheEnd(folder + L"\\unins000.exe", L"/silent _?=" + folder);
+    ASSERT_TRUE(gaveUp.has_value());
+    EXPECT_EQ(*gaveUp, 2u);
+    EXPECT_TRUE(fileExists(folder + L"\\Tarvo.exe"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    tarvo.terminate();
+
+    // Lock and temporary files of ours go with the data files; a file of the user's stays, and
+    // so does the folder that holds it.
+    for (const wchar_t* name : {L"MRU.INI.lock", L"Settings.ini.lock", L"MRU.INI.tmp12-3"})
+        ASSERT_TRUE(writeFile(folder + L"\\" + name, ""));
+    ASSERT_TRUE(writeFile(folder + L"\\notes.txt", "mine"));
+    ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/S"), 0u);
+    EXPECT_EQ(filesIn(folder), std::set<std::wstring>{L"notes.txt"});
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+}
+
+// For every user: under Program Files with HKLM entries and the common Start menu; removed
+// cleanly, keeping the user's data folder.
+TEST_F(Installer, AllUsersInstallAndRemoval) {
+    ASSERT_EQ(install(L"/S /allusers"), 0u);
+    const std::wstring folder = allUsersFolder();
+    expectProgramIn(folder);
+    expectEntry(HKEY_LOCAL_MACHINE, folder);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey)) << "an all-users install wrote HKCU";
+    const auto shortcut = shortcutTarget(commonShortcut());
+    ASSERT_TRUE(shortcut.has_value()) << "no Start-menu entry for every user";
+    EXPECT_EQ(shortcut->first, folder + L"\\Tarvo.exe");
+    EXPECT_FALSE(fileExists(userShortcut()));
+
+    CreateDirectoryW(userDataFolder().c_str(), nullptr);
+    ASSERT_TRUE(writeFile(userDataFolder() + L"\\MRU.INI", "[a.exe]\r\n0=0\r\n"));
+    ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/SILENT"), 0u);
+    EXPECT_FALSE(fileExists(folder));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(fileExists(commonShortcut()));
+    EXPECT_EQ(readFile(userDataFolder() + L"\\MRU.INI"), "[a.exe]\r\n0=0\r\n")
+        << "the user's data went without being asked";
+}
+
+// Without a switch the uninstaller asks first; its box "Also delete my argument history and
+// settings" starts clear, and ticked it removes the user's data folder too. Run in place
+// (_?=) so that the test holds the process whose window it drives.
+TEST_F(Installer, InteractiveUninstallDeletesTheUsersDataOnlyWhenAsked) {
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder(), data = userDataFolder();
+    CreateDirectoryW(data.c_str(), nullptr);
+    for (const wchar_t* name : {L"MRU.INI", L"Settings.ini", L"MRU.INI.lock"})
+        ASSERT_TRUE(writeFile(data + L"\\" + name, "[x]\r\n"));
+
+    Process uninstaller = Process::start(folder + L"\\unins000.exe", L"_?=" + folder, folder);
+    ASSERT_TRUE(uninstaller);
+    constexpr wchar_t kBox[] = L"Also delete my argument history and settings";
+    HWND window = waitForWindowHolding(uninstaller.pid(), kBox, 30s);
+    ASSERT_NE(window, nullptr) << "the uninstaller did not ask";
+    HWND box = findChildByText(window, kBox);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the box starts ticked";
+    PostMessageW(box, BM_CLICK, 0, 0);
+    settle(window);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    HWND go = findChildByText(window, L"&Uninstall");
+    ASSERT_NE(go, nullptr);
+    PostMessageW(go, BM_CLICK, 0, 0);
+
+    // Done, it waits on its last page for "Close".
+    HWND close = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            close = findChildByText(window, L"&Close");
+            return close && IsWindowVisible(close) && IsWindowEnabled(close);
+        },
+        60s));
+    PostMessageW(close, BM_CLICK, 0, 0);
+    EXPECT_EQ(uninstaller.waitExit(30s), 0u);
+    EXPECT_FALSE(fileExists(data)) << "the data folder stayed although the box was ticked";
+    EXPECT_EQ(filesIn(folder), std::set<std::wstring>{L"unins000.exe"});
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+}
+
+}  // namespace
+}  // namespace e2e
