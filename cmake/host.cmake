@@ -5,6 +5,8 @@ if(TARVO_TESTS)
     file(GLOB TARVO_UNIT_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp tests/doubles/*.cpp)
     add_executable(tarvo_unit_tests ${TARVO_UNIT_SOURCES})
     target_include_directories(tarvo_unit_tests PRIVATE tests)
+    # Tests that compare generated text with a file the package installs read it from here.
+    target_compile_definitions(tarvo_unit_tests PRIVATE TARVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     target_link_libraries(tarvo_unit_tests PRIVATE tarvo_core GTest::gtest GTest::gtest_main
                                                    Threads::Threads)
     include(GoogleTest)

@@ -386,6 +386,17 @@ TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
     }
 }
 
+// The package installs the program's desktop entry; the one made for "Open With" is the same
+// entry with the list's types, so it stands in for it without changing anything else.
+TEST(LinuxMenus, ThePackagesDesktopEntryIsTheGeneratedOneWithoutTypes) {
+    std::string packaged;
+    ASSERT_EQ(fs::readFile(TARVO_SOURCE_DIR "/packaging/linux/tarvolin.desktop", packaged),
+              fs::Result::Ok);
+    EXPECT_EQ(packaged, desktopEntry("tarvolin", {}));
+    const std::string generated = desktopEntry("tarvolin", {"text/plain"});
+    EXPECT_EQ(generated, std::string(kMadeByLine) + "\n" + packaged + "MimeType=text/plain;\n");
+}
+
 // The desktop's own checker, where it is installed, on every file it applies to.
 TEST(LinuxMenus, GeneratedDesktopFilesValidate) {
     if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0)
