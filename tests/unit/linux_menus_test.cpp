@@ -12,6 +12,8 @@
 #include "doubles/scoped_env.h"
 #include "doubles/temp_folder.h"
 #include "platform/filesystem.h"
+#include "settings/associations.h"
+#include "settings/linux_associations.h"
 #include "settings/linux_menus.h"
 
 namespace tarvo::menus {
@@ -384,6 +386,69 @@ TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
                   (std::vector<std::string>{"/home/u/.local/share/mime/globs2", "/a/mime/globs2",
                                             "/b/mime/globs2"}));
     }
+}
+
+// The settings window changes the menus first and the list file after; "--unregister-all"
+// removes one extension after another and keeps the file. Both end with the menus the list
+// asks for.
+TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
+    Home home;
+    const std::string list = home.dir.file("Settings.ini");
+    std::vector<std::pair<std::string, bool>> told;
+    LinuxAssociations menus(list, "tarvolin", home.folders,
+                            [&](const std::string& text, bool warning) {
+                                told.emplace_back(text, warning);
+                            });
+
+    EXPECT_FALSE(menus.addExtension(".txt"));
+    EXPECT_FALSE(home.exists("data/nemo/actions"));
+    ASSERT_TRUE(menus.addExtension("txt"));
+    ASSERT_TRUE(writeAssociationList(list, {"txt"}));
+    ASSERT_TRUE(menus.addExtension("zzq"));
+    ASSERT_TRUE(writeAssociationList(list, {"txt", "zzq"}));
+    EXPECT_EQ(told, (std::vector<std::pair<std::string, bool>>{{withoutTypeMessage("zzq"),
+                                                                false}}));
+    EXPECT_TRUE(home.exists("data/kio/servicemenus/tarvolin-txt.desktop"));
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+
+    // Another copy of the program adds an extension: the file is the list from then on.
+    ASSERT_TRUE(writeAssociationList(list, {"txt", "zzq", "sh"}));
+    ASSERT_TRUE(menus.removeExtension("txt"));
+    ASSERT_TRUE(writeAssociationList(list, {"zzq", "sh"}));
+    EXPECT_FALSE(home.exists("data/kio/servicemenus/tarvolin-txt.desktop"));
+    EXPECT_TRUE(home.exists("data/kio/servicemenus/tarvolin-sh.desktop"));
+    EXPECT_FALSE(menus.removeExtension("txt"));
+
+    // The clean-up's way: each listed extension removed in turn, the file kept.
+    LinuxAssociations cleanUp(list, "tarvolin", home.folders, {});
+    EXPECT_TRUE(cleanUp.removeExtension("zzq"));
+    EXPECT_TRUE(home.exists("data/kio/servicemenus/tarvolin-sh.desktop"));
+    EXPECT_TRUE(cleanUp.removeExtension("sh"));
+    for (const char* folder : {"data/kio/servicemenus", "data/nemo/actions"})
+        EXPECT_TRUE(fs::listFolder(home.dir.file(folder)).empty()) << folder;
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));
+    EXPECT_EQ(readAssociationList(list), (std::vector<std::string>{"zzq", "sh"}));
+
+    EXPECT_TRUE(cleanUp.refresh().ok);
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+    EXPECT_TRUE(cleanUp.removeAll().ok);
+    EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+}
+
+TEST(LinuxAssociations, MenusThatCannotBeWrittenAreNamed) {
+    Home home;
+    fs::ensureFolderPath(home.folders.thunar);
+    home.dir.write("config/Thunar/uca.xml", "not xml");
+    std::vector<std::pair<std::string, bool>> told;
+    LinuxAssociations menus(home.dir.file("Settings.ini"), "tarvolin", home.folders,
+                            [&](const std::string& text, bool warning) {
+                                told.emplace_back(text, warning);
+                            });
+    EXPECT_TRUE(menus.addExtension("txt"));  // the list takes it; the next change tries again
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].first,
+              std::string(kMenusNotChangedMessage) + home.dir.file("config/Thunar/uca.xml") + "\n");
+    EXPECT_TRUE(told[0].second);
 }
 
 // The package installs the program's desktop entry; the one made for "Open With" is the same
