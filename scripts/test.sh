@@ -35,6 +35,10 @@ proof_rc=0
 bash scripts/test-sanitize.sh || proof_rc=1
 bash scripts/fuzz.sh "${TARVO_FUZZ_SECONDS:-15}" || proof_rc=1
 
+echo "== Debian package: build, install, a user's menus made and removed, removal"
+deb_rc=0
+bash scripts/check-deb.sh || deb_rc=1
+
 echo "== Windows build (MinGW-w64)"
 win_rc=0
 rm -rf build/win64
@@ -74,7 +78,8 @@ for tree in host win64; do
         failed=$((failed + f))
     fi
 done
-if [ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] || [ "$proof_rc" -ne 0 ]; then
+if [ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] || [ "$proof_rc" -ne 0 ] ||
+    [ "$deb_rc" -ne 0 ]; then
     [ "$failed" -eq 0 ] && failed=1
 fi
 echo "$passed passed, $failed failed"
