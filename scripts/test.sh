@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything from scratch and runs every test: the native unit tests (also under the
-# sanitizers, and a short fuzz run), then the Windows build and its tests under Wine. Installs what it needs with apt-get when missing.
+# sanitizers, and a short fuzz run), the Debian package's check (built, installed, a user's
+# menus made and removed, removed), then the Windows build and its tests under Wine. Installs
+# what it needs with apt-get when missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

@@ -608,7 +608,6 @@ std::string dolphinServiceMenu(const std::string& program, std::string_view ext,
     text += "Type=Application\n";
     text += std::string("Name=") + kName + "\n";
     text += "Comment=" + entryValue("Run ." + std::string(ext) + " files with arguments") + "\n";
-    text += "NoDisplay=true\n";
     text += "Exec=" + exec + "\n";
     if (plainProgram(program)) text += "TryExec=" + program + "\n";
     text += "MimeType=" + joinTypes(mimeTypes) + "\n";

@@ -122,7 +122,6 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
                   "Type=Application\n"
                   "Name=Tarvolin\n"
                   "Comment=Run .sh files with arguments\n"
-                  "NoDisplay=true\n"
                   "Exec=tarvolin --if-listed %f\n"
                   "TryExec=tarvolin\n"
                   "MimeType=application/x-shellscript;text/x-sh;\n"
