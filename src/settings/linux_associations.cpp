@@ -15,6 +15,12 @@ std::string withoutTypeMessage(const std::string& ext) {
            ext + ", so they do not offer Tarvolin for these files.";
 }
 
+std::string notListedQuestion(const std::string& path) {
+    return "\"" + path.substr(path.rfind('/') + 1) +
+           "\" has none of the extensions in Tarvolin's list; Dolphin offers Tarvolin for "
+           "files of related types as well.\n\nOpen it in Tarvolin anyway?";
+}
+
 LinuxAssociations::LinuxAssociations(std::string settingsFile, std::string program,
                                      MenuFolders folders, Notice notice)
     : settingsFile_(std::move(settingsFile)),

@@ -20,6 +20,10 @@ inline constexpr char kUnusableExtensionMessage[] =
 inline constexpr char kMenusNotChangedMessage[] =
     "Some of the file managers' menus could not be changed:\n\n";
 
+// Asked when Dolphin's menu starts the program on the file at path and its extension is not
+// in the list: Dolphin offers the menu for every file of a type derived from a listed one.
+std::string notListedQuestion(const std::string& path);
+
 // What the user is told, and whether it is a warning.
 using Notice = std::function<void(const std::string& text, bool warning)>;
 
