@@ -123,10 +123,17 @@ std::string xmlText(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -454,8 +461,8 @@ void updateThunar(MenuUpdate& update, const MenuFolders& folders,
     }
     // The user's own actions are in the file: the old one is kept beside it first.
     const auto withoutOurs = mergeThunarActions(old, {});
-    const bool usersOwn = found && withoutOurs && *withoutOurs != start &&
-                          *withoutOurs != emptyThunarFile();
+    const bool usersOwn =
+        found && withoutOurs && *withoutOurs != start && *withoutOurs != emptyThunarFile();
     if (usersOwn && fs::replaceFile(path + ".bak", old) != fs::Result::Ok) {
         update.ok = false;
         update.failedPaths.push_back(path + ".bak");
@@ -513,8 +520,8 @@ void MimeGlobs::addFile(std::string_view text) {
         std::size_t from = 0;
         for (;;) {
             const std::size_t colon = line.find(':', from);
-            fields.push_back(line.substr(from, colon == std::string_view::npos ? colon
-                                                                                : colon - from));
+            fields.push_back(
+                line.substr(from, colon == std::string_view::npos ? colon : colon - from));
             if (colon == std::string_view::npos) break;
             from = colon + 1;
         }
@@ -554,8 +561,7 @@ std::vector<std::string> MimeGlobs::typesOf(std::string_view ext) const {
     if (matches.empty()) {
         const std::string folded = asciiLower(ext);
         for (const auto& glob : globs_)
-            if (!glob.caseSensitive && asciiLower(glob.pattern) == folded)
-                matches.push_back(&glob);
+            if (!glob.caseSensitive && asciiLower(glob.pattern) == folded) matches.push_back(&glob);
     }
     std::stable_sort(matches.begin(), matches.end(),
                      [](const Glob* a, const Glob* b) { return a->weight > b->weight; });
@@ -569,13 +575,12 @@ std::vector<std::string> MimeGlobs::typesOf(std::string_view ext) const {
 // ---- the texts ------------------------------------------------------------------------------
 
 bool usableExtension(std::string_view ext) {
-    if (ext.empty() || ext.front() == '.' || ext.front() == ' ' || ext.back() == ' ')
-        return false;
+    if (ext.empty() || ext.front() == '.' || ext.front() == ' ' || ext.back() == ' ') return false;
     if (!utf8::isValid(ext)) return false;
     return std::none_of(ext.begin(), ext.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7f || std::string_view("/\\;*?[]").find(c) !=
-                                                  std::string_view::npos;
+        return byte < 0x20 || byte == 0x7f ||
+               std::string_view("/\\;*?[]").find(c) != std::string_view::npos;
     });
 }
 
@@ -584,8 +589,7 @@ std::string fileStem(std::string_view ext) {
     std::string out;
     for (char c : ext) {
         const auto byte = static_cast<unsigned char>(c);
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '+' ||
-            c == '-') {
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-') {
             out += c;
         } else if (c >= 'A' && c <= 'Z') {
             out += lower(c);
@@ -683,7 +687,8 @@ std::optional<std::string> mergeThunarActions(std::string_view uca,
     const auto file = readUca(uca);
     if (!file) return std::nullopt;
     std::map<std::string, std::size_t> wanted;  // unique id -> index in ourActions
-    for (std::size_t k = 0; k < ourActions.size(); ++k) wanted.emplace(idOfAction(ourActions[k]), k);
+    for (std::size_t k = 0; k < ourActions.size(); ++k)
+        wanted.emplace(idOfAction(ourActions[k]), k);
 
     // Each of ours that is still wanted is rewritten where it stands (the user may have moved
     // it); the others go; the new ones join at the end.

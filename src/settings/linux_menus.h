@@ -83,10 +83,10 @@ bool extensionListed(std::string_view path, const std::vector<std::string>& entr
 
 // The folders the menus live in, each without a trailing slash.
 struct MenuFolders {
-    std::string dolphin;       // $XDG_DATA_HOME/kio/servicemenus
-    std::string nemo;          // $XDG_DATA_HOME/nemo/actions
-    std::string applications;  // $XDG_DATA_HOME/applications
-    std::string thunar;        // $XDG_CONFIG_HOME/Thunar
+    std::string dolphin;                    // $XDG_DATA_HOME/kio/servicemenus
+    std::string nemo;                       // $XDG_DATA_HOME/nemo/actions
+    std::string applications;               // $XDG_DATA_HOME/applications
+    std::string thunar;                     // $XDG_CONFIG_HOME/Thunar
     std::vector<std::string> systemThunar;  // $XDG_CONFIG_DIRS/Thunar, most important first
     std::vector<std::string> mimeGlobs;     // every globs2 file, most important first
 };
@@ -96,10 +96,10 @@ MenuFolders menuFolders();
 
 // What one regeneration did.
 struct MenuUpdate {
-    bool ok = true;                          // every file was written or removed as planned
-    std::vector<std::string> withoutType;    // usable extensions no MIME type knows
-    std::vector<std::string> unusable;       // entries that cannot name files (skipped)
-    std::vector<std::string> failedPaths;    // files that could not be written or removed
+    bool ok = true;                        // every file was written or removed as planned
+    std::vector<std::string> withoutType;  // usable extensions no MIME type knows
+    std::vector<std::string> unusable;     // entries that cannot name files (skipped)
+    std::vector<std::string> failedPaths;  // files that could not be written or removed
 };
 
 // Brings every menu in line with entries (the association list): writes the files of the
@@ -112,7 +112,6 @@ MenuUpdate regenerateMenus(const std::vector<std::string>& entries, const MenuFo
 MenuUpdate removeAllMenus(const MenuFolders& folders);
 
 // The list in the settings file, regenerated: the one call for every change of the list.
-MenuUpdate regenerateMenusFromSettings(const std::string& settingsFile,
-                                       const std::string& program);
+MenuUpdate regenerateMenusFromSettings(const std::string& settingsFile, const std::string& program);
 
 }  // namespace tarvo::menus

@@ -1,6 +1,8 @@
 // Tests of the file managers' menus on a Linux desktop: the MIME lookup, the exact text of
 // every generated file, Thunar's shared actions file kept intact around ours, and the
 // regeneration as a whole (idempotent, deleting only what is ours).
+#include "settings/linux_menus.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,7 +16,6 @@
 #include "platform/filesystem.h"
 #include "settings/associations.h"
 #include "settings/linux_associations.h"
-#include "settings/linux_menus.h"
 
 namespace tarvo::menus {
 namespace {
@@ -80,7 +81,7 @@ TEST(MimeGlobs, FindsEveryTypeOfAPlainExtensionPatternHeaviestFirst) {
 TEST(MimeGlobs, AMoreImportantFolderTakesATypeOverWithNoGlobs) {
     MimeGlobs globs;
     globs.addFile("50:text/plain:__NOGLOBS__\n50:text/plain:*.text\n");  // the user's own
-    globs.addFile(kGlobs);                                                 // the system's
+    globs.addFile(kGlobs);                                               // the system's
     globs.addFile("60:text/plain:*.txt\n");  // a second system folder lists it again
     EXPECT_TRUE(globs.typesOf("txt").empty());
     EXPECT_EQ(globs.typesOf("text"), (std::vector<std::string>{"text/plain"}));
@@ -134,9 +135,9 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
                   "Name=Tarvolin\n"
                   "Icon=tarvolin\n"
                   "Exec=tarvolin --if-listed %f\n");
-    EXPECT_NE(home.read("data/kio/servicemenus/tarvolin-txt.desktop")
-                  .find("\nMimeType=text/plain;\n"),
-              std::string::npos);
+    EXPECT_NE(
+        home.read("data/kio/servicemenus/tarvolin-txt.desktop").find("\nMimeType=text/plain;\n"),
+        std::string::npos);
     EXPECT_EQ(home.read("data/nemo/actions/tarvolin-txt.nemo_action"),
               made +
                   "[Nemo Action]\n"
@@ -168,11 +169,17 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
                "\t<icon>tarvolin</icon>\n"
                "\t<name>Tarvolin</name>\n"
                "\t<submenu></submenu>\n"
-               "\t<unique-id>tarvolin-" + stem + "</unique-id>\n"
+               "\t<unique-id>tarvolin-" +
+               stem +
+               "</unique-id>\n"
                "\t<command>tarvolin %f</command>\n"
-               "\t<description>Run ." + stem + " files with arguments</description>\n"
+               "\t<description>Run ." +
+               stem +
+               " files with arguments</description>\n"
                "\t<range>1-1</range>\n"
-               "\t<patterns>" + patterns + "</patterns>\n"
+               "\t<patterns>" +
+               patterns +
+               "</patterns>\n"
                "\t<audio-files/>\n"
                "\t<image-files/>\n"
                "\t<other-files/>\n"
@@ -186,8 +193,7 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
 
     // The desktop trusts a service menu only when it may run it.
     struct stat info {};
-    ASSERT_EQ(::stat(home.dir.file("data/kio/servicemenus/tarvolin-sh.desktop").c_str(), &info),
-              0);
+    ASSERT_EQ(::stat(home.dir.file("data/kio/servicemenus/tarvolin-sh.desktop").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0755u);
 }
 
@@ -304,7 +310,8 @@ TEST(ThunarActions, TheUsersActionsStayByteForByteThroughAddAndRemove) {
 
     ASSERT_TRUE(home.regenerate({"txt", "sh"}).ok);
     const std::string added = home.read("config/Thunar/uca.xml");
-    const std::string usersPart(kUsersUca, sizeof kUsersUca - 1 - std::string("</actions>\n").size());
+    const std::string usersPart(kUsersUca,
+                                sizeof kUsersUca - 1 - std::string("</actions>\n").size());
     EXPECT_EQ(added.substr(0, usersPart.size()), usersPart);
     EXPECT_EQ(added.substr(usersPart.size()),
               thunarAction("tarvolin", "txt") + thunarAction("tarvolin", "sh") + "</actions>\n");
@@ -317,10 +324,11 @@ TEST(ThunarActions, TheUsersActionsStayByteForByteThroughAddAndRemove) {
     moved.insert(moved.find("<action>"), txt);
     home.dir.write("config/Thunar/uca.xml", moved);
     ASSERT_TRUE(home.regenerate({"txt"}).ok);
-    EXPECT_EQ(home.read("config/Thunar/uca.xml"),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n" + txt +
-                  std::string(kUsersUca).substr(std::string(
-                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n").size()));
+    EXPECT_EQ(
+        home.read("config/Thunar/uca.xml"),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n" + txt +
+            std::string(kUsersUca).substr(
+                std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n").size()));
 
     ASSERT_TRUE(home.regenerate({}).ok);
     EXPECT_EQ(home.read("config/Thunar/uca.xml"), kUsersUca);
@@ -348,9 +356,9 @@ TEST(ThunarActions, WithoutAUserFileTheSystemsDefaultIsTheStart) {
 }
 
 TEST(ThunarActions, AFileThatCannotBeReadIsLeftToItsOwner) {
-    for (const char* broken : {"<actions><action></actions>", "not xml at all",
-                               "<other></other>", "<actions>\n<!-- open comment\n</actions>",
-                               "<actions></actions><actions></actions>"}) {
+    for (const char* broken :
+         {"<actions><action></actions>", "not xml at all", "<other></other>",
+          "<actions>\n<!-- open comment\n</actions>", "<actions></actions><actions></actions>"}) {
         EXPECT_FALSE(mergeThunarActions(broken, {})) << broken;
         Home home;
         fs::ensureFolderPath(home.folders.thunar);
@@ -394,10 +402,9 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     Home home;
     const std::string list = home.dir.file("Settings.ini");
     std::vector<std::pair<std::string, bool>> told;
-    LinuxAssociations menus(list, "tarvolin", home.folders,
-                            [&](const std::string& text, bool warning) {
-                                told.emplace_back(text, warning);
-                            });
+    LinuxAssociations menus(
+        list, "tarvolin", home.folders,
+        [&](const std::string& text, bool warning) { told.emplace_back(text, warning); });
 
     EXPECT_FALSE(menus.addExtension(".txt"));
     EXPECT_FALSE(home.exists("data/nemo/actions"));
@@ -405,8 +412,8 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     ASSERT_TRUE(writeAssociationList(list, {"txt"}));
     ASSERT_TRUE(menus.addExtension("zzq"));
     ASSERT_TRUE(writeAssociationList(list, {"txt", "zzq"}));
-    EXPECT_EQ(told, (std::vector<std::pair<std::string, bool>>{{withoutTypeMessage("zzq"),
-                                                                false}}));
+    EXPECT_EQ(told,
+              (std::vector<std::pair<std::string, bool>>{{withoutTypeMessage("zzq"), false}}));
     EXPECT_TRUE(home.exists("data/kio/servicemenus/tarvolin-txt.desktop"));
     EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
 
@@ -439,10 +446,9 @@ TEST(LinuxAssociations, MenusThatCannotBeWrittenAreNamed) {
     fs::ensureFolderPath(home.folders.thunar);
     home.dir.write("config/Thunar/uca.xml", "not xml");
     std::vector<std::pair<std::string, bool>> told;
-    LinuxAssociations menus(home.dir.file("Settings.ini"), "tarvolin", home.folders,
-                            [&](const std::string& text, bool warning) {
-                                told.emplace_back(text, warning);
-                            });
+    LinuxAssociations menus(
+        home.dir.file("Settings.ini"), "tarvolin", home.folders,
+        [&](const std::string& text, bool warning) { told.emplace_back(text, warning); });
     EXPECT_TRUE(menus.addExtension("txt"));  // the list takes it; the next change tries again
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0].first,
