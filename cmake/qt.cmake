@@ -1,6 +1,9 @@
 # tarvolin: the Qt 6 Widgets front end on the same core library as Tarvo.exe, its widget tests
 # (offscreen) and its end-to-end test (real key events under Xvfb).
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
+if(TARVO_TESTS)
+    find_package(Qt6 REQUIRED COMPONENTS Test)
+endif()
 
 file(GLOB TARVO_QT_SOURCES CONFIGURE_DEPENDS src/frontend/qt/*.cpp)
 list(FILTER TARVO_QT_SOURCES EXCLUDE REGEX "/main\\\\.cpp$")
@@ -16,7 +19,8 @@ if(TARVO_TESTS)
     file(GLOB TARVO_QT_TEST_SOURCES CONFIGURE_DEPENDS tests/qt/*_test.cpp tests/qt/qt_test_main.cpp)
     add_executable(tarvolin_widget_tests ${TARVO_QT_TEST_SOURCES})
     target_include_directories(tarvolin_widget_tests PRIVATE tests)
-    target_link_libraries(tarvolin_widget_tests PRIVATE tarvo_qt GTest::gtest Threads::Threads)
+    target_link_libraries(tarvolin_widget_tests PRIVATE tarvo_qt Qt6::Test GTest::gtest
+                                                        Threads::Threads)
     gtest_discover_tests(tarvolin_widget_tests DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 

@@ -56,7 +56,8 @@ QtForm::QtForm(const FormSpec& layout, BuildOptions options) : spec_(layout) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(fontFor(spec_.font));
-    setFixedSize(metrics_.pixels(spec_.clientWidth), metrics_.pixels(spec_.clientHeight));
+    window_->setWidth(spec_.clientWidth + 2 * metrics_.frameSide);
+    window_->setHeight(spec_.clientHeight + metrics_.frameTop + metrics_.frameSide);
 
     // Frames first, so the controls inside them have their parent.
     std::map<std::string, QWidget*> frames;
@@ -303,7 +304,8 @@ static int keyCharacter(const QKeyEvent* key) {
 }
 
 bool QtForm::handleKey(QObject* watched, QKeyEvent* key) {
-    // Each key is seen once: by the widget with the focus.
+    // Each key is seen once: by the widget with the focus (the argument box itself, which
+    // passes its keys on to its edit field).
     if (watched != QApplication::focusWidget() && watched != this) return false;
     const int character = keyCharacter(key);
     if (character == 0) return false;
