@@ -146,7 +146,8 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
         case ControlKind::ListBox: {
             auto* list = new QListWidget(parent);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
-            connect(list, &QListWidget::currentRowChanged, this, [this, name = spec.name] {
+            // After the selection has changed: the current row moves before it does.
+            connect(list, &QListWidget::itemSelectionChanged, this, [this, name = spec.name] {
                 if (events.click) events.click(name);
             });
             widget = list;
