@@ -162,6 +162,7 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
         }
         case ControlKind::LinkLabel: {
             auto* label = new QLabel(labelText(spec.caption), parent);
+            label->setTextFormat(Qt::PlainText);
             QPalette palette = label->palette();
             palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
             label->setPalette(palette);
@@ -191,6 +192,12 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
     control->setTop(spec.top);
     control->setWidth(spec.width);
     control->setHeight(spec.height);
+    // The desktop's face is often wider than the one the table was measured in: a short
+    // label grows to its text instead of losing its last letters.
+    if (spec.kind == ControlKind::Label || spec.kind == ControlKind::LinkLabel) {
+        const int natural = widget->sizeHint().width();
+        if (natural > widget->width()) widget->resize(natural, widget->height());
+    }
     widget->setEnabled(spec.enabled);
     if (!spec.visible) widget->setVisible(false);
     widget->setProperty(kFormProperty, true);
