@@ -98,5 +98,9 @@ check "the terminal stays open" "open" "$( [ -n "$term_pid" ] && kill -0 "$term_
 check "history with the console box" "$(printf '[probe.sh]\r\n0=1\r\n1='"'"'x y'"'"' z\r\n2=-v "a b" c\r\n')" \
     "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
 
+# 3. Removing every association ends at once without a window, even without a display.
+env -u DISPLAY timeout 10 "$tarvolin" --unregister-all
+check "--unregister-all without a display" "0" "$?"
+
 [ "$failures" -eq 0 ] && echo "all end-to-end checks passed"
 [ "$failures" -eq 0 ]

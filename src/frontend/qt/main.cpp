@@ -15,12 +15,27 @@
 #include "frontend/qt/qt_program.h"
 #include "platform/linux/menu_registry.h"
 #include "platform/linux/shell_linux.h"
+#include "settings/associations.h"
 
 int main(int argc, char** argv) {
     tarvo::setSystemStyle(tarvo::SystemStyle::Linux);
     char cwd[4096];
     const std::string folder = ::getcwd(cwd, sizeof cwd) ? cwd : "";
     const std::string text = tarvo::qt::startText(argc, argv, folder);
+
+    tarvo::ListOnlyMenuAssociations menus;
+    tarvo::linux_desktop::MenuRegistry registry(menus);
+    // Removing every association shows no window, so it needs no display either (a package's
+    // removal script may run it without one).
+    if (text == "/cleareg") {
+        char exe[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+        std::string programFolder = n > 0 ? std::string(exe, static_cast<std::size_t>(n)) : "";
+        programFolder = programFolder.substr(0, programFolder.rfind('/') + 1);
+        if (!programFolder.empty()) programFolder.pop_back();
+        tarvo::RemoveAllAssociations(registry, programFolder);
+        return 0;
+    }
 
     // Qt reads only the program's name: a file called "-style" is the user's, not Qt's.
     int qtArgc = 1;
@@ -33,8 +48,6 @@ int main(int argc, char** argv) {
     tarvo::linux_desktop::LinuxShell shell(host);
     tarvo::qt::QtFilePicker filePicker;
     tarvo::qt::QtFolderPicker folderPicker;
-    tarvo::ListOnlyMenuAssociations menus;
-    tarvo::linux_desktop::MenuRegistry registry(menus);
     tarvo::qt::QtProgram program({host, shell, filePicker, folderPicker, registry});
     host.setActions({[&] { program.unloadDialog(); }, [&] { program.showSettings(); },
                      [&] { program.unloadSettings(); },
@@ -45,6 +58,6 @@ int main(int argc, char** argv) {
                          ::_exit(0);
                      }});
     program.onFinished = [] { QCoreApplication::quit(); };
-    if (program.start(text) == tarvo::StartMode::ClearRegistry) return 0;
+    program.start(text);
     return QApplication::exec();
 }
