@@ -6,13 +6,14 @@
 namespace tarvo {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // column: the quote's place in characters, counting from 1.
 std::string unclosedMessage(char quote, std::size_t column) {
     const std::string name = quote == '"' ? "double quote (\")" : "single quote (')";
-    return "The arguments cannot be read: the " + name + " at character " +
-           std::to_string(column) +
+    return "The arguments cannot be read: the " + name + " at character " + std::to_string(column) +
            " is never closed.\n\nNothing was run. Close the quote, or put a backslash in front "
            "of it to pass it on as it stands.";
 }
@@ -48,7 +49,8 @@ ShellWords splitShellWords(std::string_view text) {
             }
         } else if (c == '\'') {
             const std::size_t close = text.find('\'', i + 1);
-            if (close == std::string_view::npos) return {{}, unclosedMessage(c, utf8::length(text.substr(0, i)) + 1)};
+            if (close == std::string_view::npos)
+                return {{}, unclosedMessage(c, utf8::length(text.substr(0, i)) + 1)};
             word.append(text.substr(i + 1, close - i - 1));
             inWord = true;
             i = close + 1;
@@ -56,7 +58,8 @@ ShellWords splitShellWords(std::string_view text) {
             const std::size_t open = i++;
             inWord = true;
             for (;;) {
-                if (i >= text.size()) return {{}, unclosedMessage('"', utf8::length(text.substr(0, open)) + 1)};
+                if (i >= text.size())
+                    return {{}, unclosedMessage('"', utf8::length(text.substr(0, open)) + 1)};
                 const char d = text[i];
                 if (d == '"') {
                     ++i;

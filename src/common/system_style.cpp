@@ -8,8 +8,14 @@ namespace {
 std::atomic<SystemStyle> gStyle{SystemStyle::Windows};
 }
 
-SystemStyle systemStyle() { return gStyle.load(); }
-void setSystemStyle(SystemStyle style) { gStyle.store(style); }
-char pathSeparator() { return systemStyle() == SystemStyle::Linux ? '/' : '\\'; }
+SystemStyle systemStyle() {
+    return gStyle.load();
+}
+void setSystemStyle(SystemStyle style) {
+    gStyle.store(style);
+}
+char pathSeparator() {
+    return systemStyle() == SystemStyle::Linux ? '/' : '\\';
+}
 
 }  // namespace tarvo

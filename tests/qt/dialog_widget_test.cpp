@@ -1,5 +1,7 @@
 // The argument dialog as a real Qt window: geometry from the table, completion typed key by
 // key, Esc, Enter, drops, expand/collapse.
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -7,8 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
-
-#include <gtest/gtest.h>
 
 #include "dialog/form1_layout.h"
 #include "qt/qt_rig.h"
@@ -18,7 +18,9 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-int px(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+int px(int twips, double dpi) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
 
 TEST(QtDialog, EveryControlStandsWhereTheTableSaysAtEachDpi) {
     for (const double dpi : {96.0, 144.0, 120.0}) {
@@ -28,8 +30,8 @@ TEST(QtDialog, EveryControlStandsWhereTheTableSaysAtEachDpi) {
         EXPECT_EQ(form.size(), QSize(px(table.clientWidth, dpi), px(table.clientHeight, dpi)));
         for (const ControlSpec& c : table.controls) {
             const QWidget* w = form.find(c.name)->widget();
-            EXPECT_EQ(w->geometry(), QRect(px(c.left, dpi), px(c.top, dpi), px(c.width, dpi),
-                                           px(c.height, dpi)))
+            EXPECT_EQ(w->geometry(),
+                      QRect(px(c.left, dpi), px(c.top, dpi), px(c.width, dpi), px(c.height, dpi)))
                 << c.name << " at " << dpi;
             // What the form reads back is what the table wrote, not the rounded pixels.
             EXPECT_EQ(form.find(c.name)->width(), c.width) << c.name;
@@ -54,8 +56,8 @@ TEST(QtDialog, CaptionsAccessKeysDefaultButtonAndTabOrder) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.push_back(QApplication::focusWidget()->objectName().toStdString());
     }
-    EXPECT_EQ(order, (Words{"Check1", "CMD_OK", "CMD_Cancel", "CMD_Browse", "CMD_About",
-                            "CMD_WIDTH"}));
+    EXPECT_EQ(order,
+              (Words{"Check1", "CMD_OK", "CMD_Cancel", "CMD_Browse", "CMD_About", "CMD_WIDTH"}));
 }
 
 struct QtDialogLoaded : ::testing::Test {
@@ -137,8 +139,8 @@ TEST_F(QtDialogLoaded, FilesDroppedAnywhereAddTheFirstPathQuoted) {
     dropFiles(rig.widget("CMD_OK"), {"/tmp/My File.txt"});
     EXPECT_EQ(text(), "/tmp/one.txt'/tmp/My File.txt'");
     rig.edit()->clear();
-    for (const char* name : {"cmbArg", "Check1", "CMD_Cancel", "CMD_Browse", "CMD_About",
-                             "Label1", "CMD_WIDTH"}) {
+    for (const char* name :
+         {"cmbArg", "Check1", "CMD_Cancel", "CMD_Browse", "CMD_About", "Label1", "CMD_WIDTH"}) {
         rig.edit()->clear();
         dropFiles(rig.widget(name), {"/x/ü y"});
         EXPECT_EQ(text(), "'/x/ü y'") << name;

@@ -1,10 +1,10 @@
 // The settings window as a real Qt window, the three start modes, and the hand-over between
 // the two windows.
+#include <gtest/gtest.h>
+
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
 
 #include "qt/qt_rig.h"
 #include "settings/settings_layout.h"
@@ -14,7 +14,9 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-int px(int twips) { return static_cast<int>(std::lround(twips * 96 / 1440.0)); }
+int px(int twips) {
+    return static_cast<int>(std::lround(twips * 96 / 1440.0));
+}
 
 QWidget* part(qt::SettingsWindow* settings, const std::string& name) {
     return settings->native().find(name)->widget();
@@ -66,10 +68,10 @@ TEST(QtStart, RemoveAllEndsWithoutAWindow) {
     EXPECT_EQ(rig.host.ended, 1);
     EXPECT_FALSE(rig.dialog().isVisible());
     EXPECT_EQ(rig.program.settings(), nullptr);
-    EXPECT_EQ(qt::startText(2, std::array<char*, 3>{const_cast<char*>("tarvolin"),
-                                                    const_cast<char*>("--unregister-all"),
-                                                    nullptr}
-                                   .data(),
+    EXPECT_EQ(qt::startText(2,
+                            std::array<char*, 3>{const_cast<char*>("tarvolin"),
+                                                 const_cast<char*>("--unregister-all"), nullptr}
+                                .data(),
                             "/cwd"),
               "/cleareg");
 }

@@ -86,8 +86,8 @@ TEST(LinuxLaunch, AFailedStartSaysWhy) {
 
 TEST(LinuxLaunch, TheTerminalGetsTheFixedScriptAndEveryWordSeparately) {
     const Words command{"/x/run me.sh", "-v", "a b", "$(id)"};
-    const Words tail{"/bin/sh", "-c", kKeepOpenScript, "tarvolin-run", "/x/", "/x/run me.sh",
-                     "-v", "a b", "$(id)"};
+    const Words tail{"/bin/sh",      "-c", kKeepOpenScript, "tarvolin-run", "/x/",
+                     "/x/run me.sh", "-v", "a b",           "$(id)"};
     const auto with = [&](Words head) {
         head.insert(head.end(), tail.begin(), tail.end());
         return head;
@@ -102,9 +102,8 @@ TEST(LinuxLaunch, TheTerminalGetsTheFixedScriptAndEveryWordSeparately) {
 TEST(LinuxLaunch, TheKeepOpenScriptRunsTheCommandInItsFolderThenTheShell) {
     // The script run as the terminal would run it, with a "shell" that records its start.
     LaunchRig rig;
-    const std::string shell =
-        rig.script("shell.sh", "#!/bin/sh\necho \"shell $*\" >> " + rig.temp.file("out") + "\n",
-                   0755);
+    const std::string shell = rig.script(
+        "shell.sh", "#!/bin/sh\necho \"shell $*\" >> " + rig.temp.file("out") + "\n", 0755);
     const ScopedEnv shellVar("SHELL", shell);
     const std::string exe = rig.folder() + "/record.sh";
     Words line = terminalCommand("xterm", rig.folder(), {exe, "a b", "c"});

@@ -37,8 +37,7 @@ TEST(LinuxData, DefaultsUnderHomeWhenTheVariablesAreUnsetOrRelative) {
     const ScopedEnv relative("XDG_STATE_HOME", "relative/state");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(dataFile("/nowhere", "MRU.INI"), home.path() + "/.local/state/tarvolin/MRU.INI");
-    EXPECT_EQ(dataFile("/nowhere", "Settings.ini"),
-              home.path() + "/.config/tarvolin/Settings.ini");
+    EXPECT_EQ(dataFile("/nowhere", "Settings.ini"), home.path() + "/.config/tarvolin/Settings.ini");
 }
 
 struct LinuxForm1 : ::testing::Test {

@@ -1,8 +1,8 @@
 // Splitting the argument text by POSIX shell quoting, with nothing expanded, and quoting paths
 // back.
-#include <gtest/gtest.h>
-
 #include "common/shell_words.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvo::test {
 namespace {
@@ -35,7 +35,7 @@ TEST(ShellWords, BackslashOutsideQuotes) {
     EXPECT_EQ(split(R"(\"x\" \'y\')"), (Words{"\"x\"", "'y'"}));
     EXPECT_EQ(split(R"(\\server\share)"), (Words{R"(\servershare)"}));
     EXPECT_EQ(split("one\\\ntwo"), (Words{"onetwo"}));  // a continued line
-    EXPECT_EQ(split(R"(end\)"), (Words{R"(end\)"}));      // nothing left to escape
+    EXPECT_EQ(split(R"(end\)"), (Words{R"(end\)"}));    // nothing left to escape
 }
 
 TEST(ShellWords, BackslashInsideQuotes) {
@@ -48,8 +48,8 @@ TEST(ShellWords, BackslashInsideQuotes) {
 
 TEST(ShellWords, NothingIsExpandedOrRead) {
     EXPECT_EQ(split(R"($HOME ~ ~/x *.txt $(rm -rf x) `id` a;b c|d e&f # not a comment)"),
-              (Words{"$HOME", "~", "~/x", "*.txt", "$(rm", "-rf", "x)", "`id`", "a;b", "c|d",
-                     "e&f", "#", "not", "a", "comment"}));
+              (Words{"$HOME", "~", "~/x", "*.txt", "$(rm", "-rf", "x)", "`id`", "a;b", "c|d", "e&f",
+                     "#", "not", "a", "comment"}));
     EXPECT_EQ(split(R"("$HOME" '$(id)' > out < in)"),
               (Words{"$HOME", "$(id)", ">", "out", "<", "in"}));
 }
@@ -72,9 +72,9 @@ TEST(ShellWords, AnUnclosedQuoteIsAnErrorThatNamesIt) {
 }
 
 TEST(ShellWords, QuotedPathsComeBackWhole) {
-    for (const std::string path : {"/plain/path-1.txt", "/home/u/My Files/a b.txt",
-                                   "/x/it's \"here\"", "/x/$HOME/`id`", "/x/a\\b", "/ü/日本",
-                                   "", "/x/*?[a]~#;&|<>() \t"}) {
+    for (const std::string path :
+         {"/plain/path-1.txt", "/home/u/My Files/a b.txt", "/x/it's \"here\"", "/x/$HOME/`id`",
+          "/x/a\\b", "/ü/日本", "", "/x/*?[a]~#;&|<>() \t"}) {
         const std::string quoted = shellQuote(path);
         EXPECT_EQ(split(quoted), Words{path}) << quoted;
     }

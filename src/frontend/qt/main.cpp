@@ -1,11 +1,10 @@
 // tarvolin: program start on Linux. Builds the windows, hands the command line to start-up
 // and runs Qt's event loop.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
-
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 

@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSignalBlocker>
-
 #include <cmath>
 
 namespace tarvo::qt {
@@ -46,9 +45,8 @@ int codePointsBefore(const QString& text, int utf16Index) {
 int utf16IndexOf(const QString& text, int codePoints) {
     int i = 0;
     for (int n = 0; n < codePoints && i < text.size(); ++n) {
-        i += (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                 ? 2
-                 : 1;
+        i += (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
+                                                                                                : 1;
     }
     return i;
 }
@@ -70,8 +68,12 @@ int TwipsCache::write(Axis axis, int twips, const FormMetrics& m) {
 QtControl::QtControl(QWidget* widget, const ControlSpec& spec, const FormMetrics& metrics)
     : widget_(widget), name_(spec.name), kind_(spec.kind), metrics_(metrics) {}
 
-int QtControl::left() const { return cache_.read(TwipsCache::Left, widget_->x(), metrics_); }
-int QtControl::top() const { return cache_.read(TwipsCache::Top, widget_->y(), metrics_); }
+int QtControl::left() const {
+    return cache_.read(TwipsCache::Left, widget_->x(), metrics_);
+}
+int QtControl::top() const {
+    return cache_.read(TwipsCache::Top, widget_->y(), metrics_);
+}
 int QtControl::width() const {
     return cache_.read(TwipsCache::Width, widget_->width(), metrics_);
 }
@@ -111,28 +113,42 @@ void QtControl::setCaption(const std::string& text) {
         box->setEditText(toQt(text));
 }
 
-bool QtControl::enabled() const { return widget_->isEnabled(); }
-void QtControl::setEnabled(bool on) { widget_->setEnabled(on); }
+bool QtControl::enabled() const {
+    return widget_->isEnabled();
+}
+void QtControl::setEnabled(bool on) {
+    widget_->setEnabled(on);
+}
 // The control's own setting, as on Windows: a control of a hidden window still counts as
 // visible.
-bool QtControl::visible() const { return !widget_->isHidden(); }
-void QtControl::setVisible(bool on) { widget_->setVisible(on); }
+bool QtControl::visible() const {
+    return !widget_->isHidden();
+}
+void QtControl::setVisible(bool on) {
+    widget_->setVisible(on);
+}
 
 // --- check box -----------------------------------------------------------------------------
 
 int QtCheckBox::value() const {
     return static_cast<QCheckBox*>(widget_)->isChecked() ? 1 : 0;
 }
-void QtCheckBox::setValue(int value) { static_cast<QCheckBox*>(widget_)->setChecked(value == 1); }
+void QtCheckBox::setValue(int value) {
+    static_cast<QCheckBox*>(widget_)->setChecked(value == 1);
+}
 
 // --- combo box -----------------------------------------------------------------------------
 
 QtComboBox::QtComboBox(QComboBox* box, const ControlSpec& spec, const FormMetrics& metrics)
     : QtControl(box, spec, metrics), box_(box) {}
 
-std::string QtComboBox::text() const { return fromQt(box_->lineEdit()->text()); }
+std::string QtComboBox::text() const {
+    return fromQt(box_->lineEdit()->text());
+}
 
-void QtComboBox::setText(const std::string& text) { box_->lineEdit()->setText(toQt(text)); }
+void QtComboBox::setText(const std::string& text) {
+    box_->lineEdit()->setText(toQt(text));
+}
 
 int QtComboBox::selStart() const {
     const QLineEdit* edit = box_->lineEdit();
@@ -165,7 +181,9 @@ void QtComboBox::setSelLength(int length) {
         edit->setCursorPosition(from);
 }
 
-int QtComboBox::listCount() const { return box_->count(); }
+int QtComboBox::listCount() const {
+    return box_->count();
+}
 
 std::string QtComboBox::list(int index) const {
     if (index < 0 || index >= box_->count()) return {};
@@ -190,7 +208,9 @@ void QtComboBox::clear() {
     box_->clearEditText();
 }
 
-int QtComboBox::listIndex() const { return box_->currentIndex(); }
+int QtComboBox::listIndex() const {
+    return box_->currentIndex();
+}
 
 void QtComboBox::setListIndex(int index) {
     const QSignalBlocker block(box_);
@@ -209,7 +229,9 @@ int QtComboBox::findString(const std::string& prefix) const {
 QtListBox::QtListBox(QListWidget* list, const ControlSpec& spec, const FormMetrics& metrics)
     : QtControl(list, spec, metrics), list_(list) {}
 
-int QtListBox::listCount() const { return list_->count(); }
+int QtListBox::listCount() const {
+    return list_->count();
+}
 
 std::string QtListBox::list(int index) const {
     const QListWidgetItem* item = list_->item(index);
@@ -243,8 +265,12 @@ void QtListBox::setListIndex(int index) {
 QtWindow::QtWindow(QDialog* dialog, const FormSpec&, const FormMetrics& metrics)
     : dialog_(dialog), metrics_(metrics) {}
 
-int QtWindow::left() const { return cache_.read(TwipsCache::Left, dialog_->x(), metrics_); }
-int QtWindow::top() const { return cache_.read(TwipsCache::Top, dialog_->y(), metrics_); }
+int QtWindow::left() const {
+    return cache_.read(TwipsCache::Left, dialog_->x(), metrics_);
+}
+int QtWindow::top() const {
+    return cache_.read(TwipsCache::Top, dialog_->y(), metrics_);
+}
 int QtWindow::width() const {
     return cache_.read(TwipsCache::Width, dialog_->width(), metrics_) + 2 * metrics_.frameSide;
 }
@@ -264,16 +290,26 @@ void QtWindow::setWidth(int twips) {
     dialog_->setFixedSize(w, dialog_->height());
 }
 void QtWindow::setHeight(int twips) {
-    const int h = cache_.write(TwipsCache::Height, twips - metrics_.frameTop - metrics_.frameSide,
-                               metrics_);
+    const int h =
+        cache_.write(TwipsCache::Height, twips - metrics_.frameTop - metrics_.frameSide, metrics_);
     dialog_->setFixedSize(dialog_->width(), h);
 }
 
-std::string QtWindow::caption() const { return fromQt(dialog_->windowTitle()); }
-void QtWindow::setCaption(const std::string& text) { dialog_->setWindowTitle(toQt(text)); }
-bool QtWindow::enabled() const { return dialog_->isEnabled(); }
-void QtWindow::setEnabled(bool on) { dialog_->setEnabled(on); }
-bool QtWindow::visible() const { return dialog_->isVisible(); }
+std::string QtWindow::caption() const {
+    return fromQt(dialog_->windowTitle());
+}
+void QtWindow::setCaption(const std::string& text) {
+    dialog_->setWindowTitle(toQt(text));
+}
+bool QtWindow::enabled() const {
+    return dialog_->isEnabled();
+}
+void QtWindow::setEnabled(bool on) {
+    dialog_->setEnabled(on);
+}
+bool QtWindow::visible() const {
+    return dialog_->isVisible();
+}
 void QtWindow::setVisible(bool on) {
     dialog_->setVisible(on);
     if (on) {

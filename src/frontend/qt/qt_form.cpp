@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
-
 #include <algorithm>
 
 namespace tarvo::qt {
@@ -227,7 +226,9 @@ QtControl* QtForm::find(const std::string& name) const {
     return nullptr;
 }
 
-Control& QtForm::control(const std::string& name) const { return *find(name); }
+Control& QtForm::control(const std::string& name) const {
+    return *find(name);
+}
 ComboBox& QtForm::comboBox(const std::string& name) const {
     return dynamic_cast<ComboBox&>(*find(name));
 }
@@ -252,8 +253,7 @@ void QtForm::showForm() {
     activateWindow();
     for (const auto& c : spec_.controls) {
         QtControl* control = find(c.name);
-        if (c.tabIndex >= 0 && control->widget()->isEnabled() &&
-            !control->widget()->isHidden() &&
+        if (c.tabIndex >= 0 && control->widget()->isEnabled() && !control->widget()->isHidden() &&
             control->widget()->focusPolicy() != Qt::NoFocus) {
             control->widget()->setFocus(Qt::OtherFocusReason);
             break;

@@ -39,8 +39,8 @@ void QtHost::unloadSettings() {
     if (actions_.unloadSettings) actions_.unloadSettings();
 }
 
-MsgResult QtHost::messageBox(const Window* owner, const std::string& text,
-                             const std::string& title, MsgButtons buttons, MsgIcon icon) {
+MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const std::string& title,
+                             MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(widgetOf(owner));
     box.setWindowTitle(toQt(title));
     // The core writes Windows line ends; one break each here.

@@ -32,8 +32,8 @@ public:
     void unloadSettings() override;
     MsgResult messageBox(const Window* owner, const std::string& text, const std::string& title,
                          MsgButtons buttons, MsgIcon icon) override;
-    std::string inputBox(const Window* owner, const std::string& prompt,
-                         const std::string& title, const std::string& defaultText) override;
+    std::string inputBox(const Window* owner, const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
 
 private:
     Actions actions_;

@@ -17,8 +17,7 @@ public:
     std::optional<std::string> readDefault(RegistryRoot root, const std::string& key) override;
     // Only the verb's command key of an "ext:" type is written, and only through the classes
     // root (the user's branch is the Windows fallback and has no meaning here).
-    bool writeDefault(RegistryRoot root, const std::string& key,
-                      const std::string& value) override;
+    bool writeDefault(RegistryRoot root, const std::string& key, const std::string& value) override;
     // The command key removes the menu entries; the verb key above it is then gone as well.
     bool deleteKey(RegistryRoot root, const std::string& key) override;
 

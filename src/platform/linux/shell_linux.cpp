@@ -203,15 +203,14 @@ bool LinuxShell::execute(const ShellRequest& request) {
     if (request.keepOpen) {
         const std::string terminal = findTerminal();
         if (terminal.empty())
-            return fail(request,
-                        "No terminal was found to run \"" + baseName(request.file) +
-                            "\" in. Set $TERMINAL, or install xterm or another terminal.");
+            return fail(request, "No terminal was found to run \"" + baseName(request.file) +
+                                     "\" in. Set $TERMINAL, or install xterm or another terminal.");
         command = terminalCommand(terminal, folder, command);
     }
     const std::string why = startDetached(command, folder);
     if (!why.empty())
-        return fail(request, "\"" + baseName(command.front()) + "\" could not be started: " +
-                                 why + ".");
+        return fail(request,
+                    "\"" + baseName(command.front()) + "\" could not be started: " + why + ".");
     return true;
 }
 

@@ -1,10 +1,10 @@
 // The XDG base directories for state and configuration.
-#include "platform/user_folders.h"
-
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
+
+#include "platform/user_folders.h"
 
 namespace tarvo::fs {
 namespace {
@@ -36,7 +36,11 @@ std::string xdgFolder(const char* variable, const char* underHome) {
 
 }  // namespace
 
-std::string userStateFolder() { return xdgFolder("XDG_STATE_HOME", "/.local/state"); }
-std::string userConfigFolder() { return xdgFolder("XDG_CONFIG_HOME", "/.config"); }
+std::string userStateFolder() {
+    return xdgFolder("XDG_STATE_HOME", "/.local/state");
+}
+std::string userConfigFolder() {
+    return xdgFolder("XDG_CONFIG_HOME", "/.config");
+}
 
 }  // namespace tarvo::fs

@@ -3,7 +3,11 @@
 
 namespace tarvo::fs {
 
-std::string userStateFolder() { return {}; }
-std::string userConfigFolder() { return {}; }
+std::string userStateFolder() {
+    return {};
+}
+std::string userConfigFolder() {
+    return {};
+}
 
 }  // namespace tarvo::fs
