@@ -115,6 +115,27 @@ TEST(LinuxLaunch, TheKeepOpenScriptRunsTheCommandInItsFolderThenTheShell) {
     EXPECT_EQ(rig.temp.read("out"), "shell -i\n");
 }
 
+TEST(LinuxLaunch, TheChosenTerminalIsRunInItsOwnWay) {
+    // x-terminal-emulator leading to a wrapper: the terminal behind it is run with its own
+    // option, so no wrapper turns the words into one command text.
+    TempFolder bin;
+    std::ofstream(bin.file("gnome-terminal")) << "#!/bin/sh\n";
+    std::ofstream(bin.file("gnome-terminal.wrapper")) << "#!/bin/sh\n";
+    std::ofstream(bin.file("konsole")) << "#!/bin/sh\n";
+    for (const char* name : {"gnome-terminal", "gnome-terminal.wrapper", "konsole"})
+        ::chmod(bin.file(name).c_str(), 0755);
+    std::filesystem::create_symlink(bin.file("gnome-terminal.wrapper"),
+                                    bin.file("x-terminal-emulator"));
+    std::filesystem::create_symlink(bin.file("konsole"), bin.file("x-terminal-emulator-2"));
+    const std::string real = std::filesystem::canonical(bin.path()).string();
+    const Words wrapped = terminalCommand(bin.file("x-terminal-emulator"), "/x", {"/x/a"});
+    EXPECT_EQ(Words(wrapped.begin(), wrapped.begin() + 2), (Words{real + "/gnome-terminal", "--"}));
+    // A link by any other name is run as it is named.
+    const Words linked = terminalCommand(bin.file("x-terminal-emulator-2"), "/x", {"/x/a"});
+    EXPECT_EQ(Words(linked.begin(), linked.begin() + 2),
+              (Words{bin.file("x-terminal-emulator-2"), "-e"}));
+}
+
 TEST(LinuxLaunch, TheFirstTerminalFoundIsUsedAndTERMINALComesFirst) {
     TempFolder bin;
     for (const char* name : {"xterm", "konsole", "mine"}) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -90,8 +91,23 @@ RunPlan planRun(const std::string& file, const std::vector<std::string>& argumen
 
 std::vector<std::string> terminalCommand(const std::string& terminal, const std::string& folder,
                                          const std::vector<std::string>& command) {
-    const std::string name = baseName(terminal);
-    std::vector<std::string> line{terminal};
+    // x-terminal-emulator is a link to the chosen terminal; its conventions are that
+    // terminal's. Debian's ".wrapper" scripts translate xterm's options into a command text,
+    // so the terminal behind a wrapper is run itself.
+    std::string program = terminal;
+    char resolved[PATH_MAX];
+    if (::realpath(terminal.c_str(), resolved) != nullptr) {
+        const std::string real = resolved;
+        const std::string suffix = ".wrapper";
+        if (real.size() > suffix.size() &&
+            real.compare(real.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+            isExecutableFile(real.substr(0, real.size() - suffix.size())))
+            program = real.substr(0, real.size() - suffix.size());
+        else if (baseName(terminal) == "x-terminal-emulator")
+            program = real;
+    }
+    const std::string name = baseName(program);
+    std::vector<std::string> line{program};
     // Each terminal's own way of saying "run this program with these arguments".
     if (name == "gnome-terminal")
         line.push_back("--");

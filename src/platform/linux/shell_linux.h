@@ -26,7 +26,9 @@ RunPlan planRun(const std::string& file, const std::vector<std::string>& argumen
 // The script a terminal runs for a console that stays open. Its parameters: the folder, then
 // the command; none of them is ever part of the script's text.
 extern const char kKeepOpenScript[];
-// The terminal's command line that runs command in folder through that script.
+// The terminal's command line that runs command in folder through that script, in the way of
+// the terminal that terminal really is (x-terminal-emulator and Debian's ".wrapper" scripts
+// are followed to it).
 std::vector<std::string> terminalCommand(const std::string& terminal, const std::string& folder,
                                          const std::vector<std::string>& command);
 // The first terminal found of: $TERMINAL, xdg-terminal-exec, x-terminal-emulator, konsole,
