@@ -102,8 +102,11 @@ TEST(LinuxLaunch, TheTerminalGetsTheFixedScriptAndEveryWordSeparately) {
 TEST(LinuxLaunch, TheKeepOpenScriptRunsTheCommandInItsFolderThenTheShell) {
     // The script run as the terminal would run it, with a "shell" that records its start.
     LaunchRig rig;
-    const std::string shell = rig.script(
-        "shell.sh", "#!/bin/sh\necho \"shell $*\" >> " + rig.temp.file("out") + "\n", 0755);
+    const std::string shell =
+        rig.script("shell.sh",
+                   "#!/bin/sh\necho \"shell $*\" > " + rig.temp.file("out.tmp") + " && mv " +
+                       rig.temp.file("out.tmp") + " " + rig.temp.file("out") + "\n",
+                   0755);
     const ScopedEnv shellVar("SHELL", shell);
     const std::string exe = rig.folder() + "/record.sh";
     Words line = terminalCommand("xterm", rig.folder(), {exe, "a b", "c"});
@@ -155,8 +158,11 @@ TEST(LinuxLaunch, TheFirstTerminalFoundIsUsedAndTERMINALComesFirst) {
 // without arguments it is simply opened, as Windows opens a document.
 TEST(LinuxLaunch, ANonProgramIsOfferedToTheDesktopsDefaultApplication) {
     LaunchRig rig;
-    const std::string opener = rig.script(
-        "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> " + rig.temp.file("log") + "\n", 0755);
+    const std::string opener =
+        rig.script("xdg-open",
+                   "#!/bin/sh\nprintf '%s\\n' \"$1\" > " + rig.temp.file("log.tmp") + " && mv " +
+                       rig.temp.file("log.tmp") + " " + rig.temp.file("log") + "\n",
+                   0755);
     const ScopedEnv path("PATH", rig.folder() + ":/usr/bin:/bin");
     const std::string notes = rig.script("notes.txt", "hello\n", 0644);
     FakeHost host;
@@ -185,7 +191,9 @@ TEST(LinuxLaunch, ANonProgramIsOfferedToTheDesktopsDefaultApplication) {
 
 TEST(LinuxLaunch, LinksOpenWithTheDesktopAndTheMailLinkLosesItsBlank) {
     LaunchRig rig;
-    rig.script("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " + rig.temp.file("log") + "\n",
+    rig.script("xdg-open",
+               "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + rig.temp.file("log.tmp") + " && mv " +
+                   rig.temp.file("log.tmp") + " " + rig.temp.file("log") + "\n",
                0755);
     const ScopedEnv path("PATH", rig.folder() + ":/usr/bin:/bin");
     FakeHost host;
