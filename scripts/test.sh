@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Builds everything from scratch and runs every test: the native unit tests (also under the
-# sanitizers, and a short fuzz run), the Debian package's check (built, installed, a user's
-# menus made and removed, removed), then the Windows build and its tests under Wine. Installs
-# what it needs with apt-get when missing.
+# sanitizers, and a short fuzz run) with tarvolin's widget tests (offscreen) and its end-to-end
+# test (Xvfb, xdotool, xterm), the Debian package's check (built, installed, a user's menus
+# made and removed, removed), then the Windows build and its tests under Wine. Installs what
+# it needs with apt-get when missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 # shellcheck source=packages.sh
 source scripts/packages.sh
-tarvo_install_missing cmake g++ make libgtest-dev \
+tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
     g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth || exit 1
 
 jobs=$(nproc)
@@ -20,7 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== native build and unit tests"
+echo "== native build: unit tests, tarvolin's widget and end-to-end tests"
 native_rc=0
 rm -rf build/host
 if cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
