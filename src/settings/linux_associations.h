@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/menu_associations.h"
 #include "settings/linux_menus.h"
 
 namespace tarvo::menus {
@@ -30,16 +31,16 @@ using Notice = std::function<void(const std::string& text, bool warning)>;
 // The text that tells what an extension without a MIME type gets.
 std::string withoutTypeMessage(const std::string& ext);
 
-class LinuxAssociations {
+class LinuxAssociations final : public MenuAssociations {
 public:
     LinuxAssociations(std::string settingsFile, std::string program, MenuFolders folders,
                       Notice notice);
 
     // The menus for the list with ext added. False (and nothing changed) when ext cannot
     // name files in the menus; menus that could not be written are named to the user.
-    bool addExtension(const std::string& ext);
+    bool addExtension(const std::string& ext) override;
     // The menus for the list with one ext taken out. False when ext was not listed.
-    bool removeExtension(const std::string& ext);
+    bool removeExtension(const std::string& ext) override;
     // The menus for the list as the file holds it.
     MenuUpdate refresh();
     // Every menu of the program removed; the list file is not touched.

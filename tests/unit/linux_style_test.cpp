@@ -10,6 +10,7 @@
 #include "doubles/scoped_style.h"
 #include "platform/linux/menu_registry.h"
 #include "settings/associations.h"
+#include "settings/linux_associations.h"
 #include "storage/data_location.h"
 
 namespace tarvo::test {
@@ -147,6 +148,7 @@ TEST(LinuxAssociations, AddRemoveAndRemoveAllReachTheMenus) {
     menus.accept = false;
     EXPECT_FALSE(list.add("py"));  // refused by the menus: told, not listed
     ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, menus::kUnusableExtensionMessage);  // no word of Windows
     EXPECT_EQ(items.items_, (Words{"sh", R"(odd\ext)"}));
     EXPECT_EQ(readAssociationList(settings), (Words{"sh", R"(odd\ext)"}));
 

@@ -10,20 +10,8 @@
 #include <QMessageBox>
 
 #include "frontend/qt/qt_controls.h"
-#include "settings/associations.h"
 
 namespace tarvo::qt {
-namespace {
-
-// The core's messages that speak of Windows, in the words of the Linux desktop.
-QString inLinuxWords(const std::string& text) {
-    if (text == kAddFailedMessage)
-        return QStringLiteral("The file managers' menus could not be set up for this file "
-                              "extension");
-    return toQt(text);
-}
-
-}  // namespace
 
 QWidget* widgetOf(const Window* window) {
     const auto* qtWindow = dynamic_cast<const QtWindow*>(window);
@@ -56,7 +44,7 @@ MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const
     QMessageBox box(widgetOf(owner));
     box.setWindowTitle(toQt(title));
     // The core writes Windows line ends; one break each here.
-    box.setText(inLinuxWords(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box.setText(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (icon) {
         case MsgIcon::Critical:
             box.setIcon(QMessageBox::Critical);
