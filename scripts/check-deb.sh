@@ -46,16 +46,13 @@ printf '[ASSOCIATION]\r\n0=txt\r\n1=zzqx\r\n' >"$home/.config/tarvolin/Settings.
 cp "$home/.config/tarvolin/Settings.ini" "$work/Settings.ini"
 # The user's environment, with the caches that Qt and fontconfig keep outside the home
 # folder under test.
-run_as_user() {
-    env -i HOME="$home" PATH=/usr/bin:/bin USER=tester LANG=C.UTF-8 \
-        XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" \
-        QT_QPA_PLATFORM=offscreen "$@"
-}
+user_env=(HOME="$home" PATH=/usr/bin:/bin USER=tester LANG=C.UTF-8
+    XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen)
 mkdir -m 0700 "$work/runtime"
 
 # Started without a file, tarvolin opens its settings window and brings the menus in line
-# with the list.
-run_as_user /usr/bin/tarvolin >"$work/app.log" 2>&1 &
+# with the list. (env replaces itself with tarvolin, so $! is tarvolin's own process id.)
+env -i "${user_env[@]}" /usr/bin/tarvolin >"$work/app.log" 2>&1 &
 app_pid=$!
 menus=(
     "$home/.local/share/kio/servicemenus/tarvolin-txt.desktop"
@@ -78,7 +75,7 @@ for f in "${menus[@]}"; do [ -f "$f" ] || { cat "$work/app.log"; fail "no menu $
 desktop-file-validate "${menus[0]}" "${menus[3]}" || fail "a generated menu does not validate"
 echo "check-deb: the menus were made for txt and zzqx"
 
-run_as_user /usr/bin/tarvolin --unregister-all >"$work/unregister.log" 2>&1 ||
+env -i "${user_env[@]}" /usr/bin/tarvolin --unregister-all >"$work/unregister.log" 2>&1 ||
     { cat "$work/unregister.log"; fail "tarvolin --unregister-all"; }
 cmp -s "$home/.config/tarvolin/Settings.ini" "$work/Settings.ini" ||
     fail "--unregister-all changed the list"
