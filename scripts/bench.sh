@@ -23,7 +23,7 @@ echo "MRU.INI folder: $(df -T /tmp | awk 'NR==2 {print $2}') ($(df /tmp | awk 'N
 
 echo "== native: load (21 reads, one snapshot) and OK (21 writes, one commit)"
 # GCC 12 reports false -Wrestrict warnings on std::string concatenation at -O2 (GCC PR 105329).
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARVO_BENCHMARKS=ON -DTARVO_TESTS=OFF \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARVO_BENCHMARKS=ON -DTARVO_TESTS=OFF -DTARVO_QT=OFF \
     -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
 cmake --build "$build" -j 2 --target tarvo_profile_bench >"$build/bench-build.log" 2>&1 ||
     { cat "$build/bench-build.log"; exit 1; }

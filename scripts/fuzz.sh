@@ -22,7 +22,7 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake make)
 source scripts/packages.sh
 tarvo_install_missing "${need[@]}"
 
-CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON \
+CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_QT=OFF \
     -DTARVO_TESTS=OFF >/dev/null
 cmake --build "$build" -j 2 --target profile_fuzzer command_line_fuzzer >"$build/build.log" 2>&1 ||
     { cat "$build/build.log"; exit 1; }

@@ -4,8 +4,13 @@
 # screenshot of the dialog, prints its path and closes the dialog again.
 #
 #   bash scripts/run.sh [FILE]        FILE defaults to docs/sample/hello.bat
+#   bash scripts/run.sh --linux [FILE]  the native Linux program instead (scripts/run-linux.sh)
 #   TARVO_SCREENSHOT=out.png          where the Xvfb screenshot goes (default build/run/dialog.png)
 set -uo pipefail
+if [ "${1:-}" = "--linux" ]; then
+    shift
+    exec bash "$(dirname "$0")/run-linux.sh" "$@"
+fi
 cd "$(dirname "$0")/.."
 root=$(pwd)
 target=$(realpath "${1:-docs/sample/hello.bat}") || exit 1

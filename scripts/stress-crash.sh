@@ -10,7 +10,7 @@ build=build/proof-bench
 source scripts/packages.sh
 tarvo_install_missing cmake make g++ libbenchmark-dev
 # GCC 12 reports false -Wrestrict warnings on std::string concatenation at -O2 (GCC PR 105329).
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARVO_BENCHMARKS=ON -DTARVO_TESTS=OFF \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTARVO_BENCHMARKS=ON -DTARVO_TESTS=OFF -DTARVO_QT=OFF \
     -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
 cmake --build "$build" -j 2 --target tarvo_crash_stress >"$build/stress-build.log" 2>&1 ||
     { cat "$build/stress-build.log"; exit 1; }

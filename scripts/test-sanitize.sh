@@ -17,7 +17,7 @@ tarvo_install_missing "${need[@]}"
 cxx=g++
 command -v clang++ >/dev/null 2>&1 && cxx=clang++
 
-CXX=$cxx cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=ON >/dev/null
+CXX=$cxx cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=ON -DTARVO_QT=OFF >/dev/null
 cmake --build "$build" -j 2 >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Builds everything from scratch and runs every test: the native unit tests (also under the
-# sanitizers, and a short fuzz run), then the Windows build and its tests under Wine, which
-# include building the release into dist/ and installing it. Installs what it needs with
-# apt-get when missing.
+# sanitizers, and a short fuzz run) with tarvolin's widget tests (offscreen) and its end-to-end
+# test (Xvfb, xdotool, xterm), the Debian package's check (built, installed, a user's menus
+# made and removed, removed), then the Windows build and its tests under Wine, which include
+# building the release into dist/ and installing it. Installs what it needs with apt-get when
+# missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 # shellcheck source=packages.sh
 source scripts/packages.sh
-tarvo_install_missing cmake g++ make libgtest-dev \
+tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
     g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml || exit 1
 
 jobs=$(nproc)
@@ -20,7 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== native build and unit tests"
+echo "== native build: unit tests, tarvolin's widget and end-to-end tests"
 native_rc=0
 rm -rf build/host
 if cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
@@ -36,6 +38,10 @@ echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
 proof_rc=0
 bash scripts/test-sanitize.sh || proof_rc=1
 bash scripts/fuzz.sh "${TARVO_FUZZ_SECONDS:-15}" || proof_rc=1
+
+echo "== Debian package: build, install, a user's menus made and removed, removal"
+deb_rc=0
+bash scripts/check-deb.sh || deb_rc=1
 
 echo "== Windows build (MinGW-w64)"
 win_rc=0
@@ -76,7 +82,8 @@ for tree in host win64; do
         failed=$((failed + f))
     fi
 done
-if [ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] || [ "$proof_rc" -ne 0 ]; then
+if [ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] || [ "$proof_rc" -ne 0 ] ||
+    [ "$deb_rc" -ne 0 ]; then
     [ "$failed" -eq 0 ] && failed=1
 fi
 echo "$passed passed, $failed failed"

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/shell_words.h"
+#include "common/system_style.h"
 #include "common/utf8.h"
 #include "complete/auto_complete.h"
 #include "dialog/form1_layout.h"
@@ -53,6 +55,12 @@ int checkValueOf(const std::string& stored) {
     return (ec == std::errc() && ptr == end && value == 1) ? 1 : 0;
 }
 
+// A path added to the argument text. On Linux the text is split by shell quoting, so a path
+// that holds blanks or quotes goes in quoted, to arrive as the one argument it is.
+std::string argumentPiece(const std::string& path) {
+    return systemStyle() == SystemStyle::Linux ? shellQuote(path) : path;
+}
+
 }  // namespace
 
 Form1::Form1(Form1Controls controls, Form1Services services) : c_(controls), s_(services) {}
@@ -60,7 +68,7 @@ Form1::Form1(Form1Controls controls, Form1Services services) : c_(controls), s_(
 void Form1::LoadTarget() {
     // A path without any backslash is all file name and no folder, so that folder + name
     // still gives the path back.
-    const auto slash = TargetPath_.rfind('\\');
+    const auto slash = TargetPath_.rfind(pathSeparator());
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     FILEName = TargetPath_.substr(nameStart);
     TargetFolder_ = TargetPath_.substr(0, nameStart);
@@ -107,6 +115,18 @@ void Form1::ClearMRU() {
 void Form1::CMD_OK_Click(RunAs as) {
     const std::string argument = c_.cmbArg.text();
     if (!argumentsArriveOrAccepted(argument)) return;
+    // Linux programs take their arguments one by one: a text that cannot be split is
+    // neither run nor recorded, and the dialog stays for the user to mend it.
+    const bool oneByOne = systemStyle() == SystemStyle::Linux;
+    ShellWords words;
+    if (oneByOne) {
+        words = splitShellWords(argument);
+        if (words.error) {
+            s_.host.messageBox(&c_.form, *words.error, "Tarvolin", MsgButtons::Ok,
+                               MsgIcon::Exclamation);
+            return;
+        }
+    }
     ShellRequest request;
     request.owner = &c_.form;
     if (as == RunAs::Administrator) request.verb = "runas";
@@ -137,6 +157,12 @@ void Form1::CMD_OK_Click(RunAs as) {
             request.parameters = argument;
         }
         edit.commit();
+    }
+    if (oneByOne) {
+        request.file = TargetPath_;
+        request.parameters.reset();
+        request.arguments = std::move(words.words);
+        request.keepOpen = c_.Check1.value() == 1;
     }
     // A prompt of the system's that the user declined (the elevation prompt answered No) is
     // the user's answer, not a failure: back to the dialog, with the history already recorded
@@ -239,12 +265,16 @@ bool Form1::pickFilePiece(std::string& piece) {
     const std::string folder =
         title.size() <= path.size() ? path.substr(0, path.size() - title.size()) : std::string();
     // Only a file lying directly beside the target is named bare; the comparison counts case.
-    piece = folder == TargetFolder_ ? title : path;
+    piece = argumentPiece(folder == TargetFolder_ ? title : path);
     return true;
 }
 
 bool Form1::pickFolderPath(std::string& path) {
     path = s_.folderPicker.browseForFolder(kFolderPrompt, kFolderOptions);
+    if (systemStyle() == SystemStyle::Linux) {
+        path = path.empty() ? path : argumentPiece(path);
+        return !path.empty();
+    }
     // Virtual folders (My Computer) have no file-system path; drive and network paths always
     // hold a backslash.
     if (path.rfind("::", 0) == 0 || path.find('\\') == std::string::npos) path.clear();
@@ -280,7 +310,7 @@ void Form1::browse_clear_addfolders_Click() {
 void Form1::OLEDragDrop(const std::vector<std::string>& files) {
     // Only the first dropped item counts; a drop that carries no file list changes nothing.
     if (files.empty() || files.front().empty()) return;
-    setArgumentText(c_.cmbArg.text() + files.front());
+    setArgumentText(c_.cmbArg.text() + argumentPiece(files.front()));
     focusArgumentBox();
 }
 

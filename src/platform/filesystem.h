@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvo::fs {
 
@@ -14,11 +15,24 @@ enum class Result { Ok, NotFound, Denied, Failed };
 // Reads the whole file. NotFound when it does not exist.
 Result readFile(const std::string& path, std::string& bytes);
 
+// The permissions replaceFile gives the new file where the system has them (ignored on
+// Windows): those of the file it replaces (the user's umask for a new one), or runnable by
+// its owner and readable by all (0755), which a desktop asks of the menu files it trusts.
+enum class FileMode { Keep, Executable };
+
 // Writes bytes to a temporary file in the same folder, flushes it to disk and puts it in
 // place of path in one step. A path that is a symbolic link keeps its link: the file it leads
 // to is replaced, with the temporary file beside it. On any failure the file is left exactly
 // as it was and the temporary file is removed.
-Result replaceFile(const std::string& path, std::string_view bytes);
+Result replaceFile(const std::string& path, std::string_view bytes,
+                   FileMode mode = FileMode::Keep);
+
+// Deletes the file. NotFound when it was not there.
+Result removeFile(const std::string& path);
+
+// The names of the entries in folder (no "." or ".."), in no particular order; empty when
+// the folder cannot be read.
+std::vector<std::string> listFolder(const std::string& folder);
 
 // True when the file does not exist or holds no bytes.
 bool isMissingOrEmpty(const std::string& path);
@@ -28,6 +42,9 @@ bool isWritableFolder(const std::string& folder);
 
 // Creates folder when missing (one level). True when it exists afterwards.
 bool ensureFolder(const std::string& folder);
+
+// Creates folder and every missing folder above it. True when it exists afterwards.
+bool ensureFolderPath(const std::string& folder);
 
 // The per-user application-data folder ("%APPDATA%" on Windows, "$XDG_DATA_HOME" or
 // "~/.local/share" elsewhere), without a trailing separator; empty when unknown.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tarvo {
 
@@ -17,6 +18,11 @@ struct ShellRequest {
     std::optional<std::string> parameters;
     std::optional<std::string> directory;
     int showCommand = 1;  // normal window
+    // Set by the Linux front end, whose programs take their arguments one by one: file runs
+    // with exactly these arguments in directory, and parameters is not read.
+    std::optional<std::vector<std::string>> arguments;
+    // With arguments: run in a terminal that stays open after the program ends.
+    bool keepOpen = false;
 };
 
 // What became of an execute request. A refusal by the user (the elevation prompt answered

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/system_style.h"
 #include "platform/controls.h"
 #include "platform/host.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "settings/linux_associations.h"
 #include "storage/data_location.h"
 #include "storage/ini_handler.h"
 #include "storage/mru_layout.h"
@@ -174,8 +176,13 @@ bool AssociationList::add(const std::string& typed) {
                              MsgIcon::Exclamation);
             return false;
         case Outcome::NotHandled:
-            host_.messageBox(owner_, kAddFailedMessage, kTitle, MsgButtons::Ok,
-                             MsgIcon::Critical);
+            // On Linux every extension the menus can name is taken; the cause of a refusal
+            // is the text itself.
+            host_.messageBox(owner_,
+                             systemStyle() == SystemStyle::Linux
+                                 ? menus::kUnusableExtensionMessage
+                                 : kAddFailedMessage,
+                             kTitle, MsgButtons::Ok, MsgIcon::Critical);
             return false;
         case Outcome::NotSaved:
             break;

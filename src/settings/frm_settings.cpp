@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "common/system_style.h"
 #include "platform/filesystem.h"
 #include "settings/settings_layout.h"
 #include "storage/data_location.h"
@@ -98,7 +99,9 @@ void frmSettings::CMD_REMOVE_Click() {
     c_.CMD_REMOVE.setEnabled(false);
 
     if (c_.List1.listCount() != 0) return;
-    if (s_.host.messageBox(&c_.form, kUninstallQuestion, kTitle, MsgButtons::YesNo,
+    // A Linux install is removed by the package manager; there is no uninstaller to hand to.
+    if (systemStyle() != SystemStyle::Linux &&
+        s_.host.messageBox(&c_.form, kUninstallQuestion, kTitle, MsgButtons::YesNo,
                            MsgIcon::Question) == MsgResult::Yes) {
         uninstallHandOff(s_.shell, s_.host, &c_.form);
         return;
@@ -106,7 +109,10 @@ void frmSettings::CMD_REMOVE_Click() {
     // Opened from the dialog: tell where the settings can be reached once no file type
     // carries the verb any more.
     if (s_.dialog.CheckEx() != kNoTarget) {
-        const std::string path = s_.host.programFolder() + "\\" + s_.host.exeName() + ".exe";
+        const std::string path =
+            systemStyle() == SystemStyle::Linux
+                ? s_.host.programFolder() + "/" + s_.host.exeName()
+                : s_.host.programFolder() + "\\" + s_.host.exeName() + ".exe";
         s_.host.messageBox(&c_.form, kSettingsLaterText + path, kTitle, MsgButtons::Ok,
                            MsgIcon::Exclamation);
     }

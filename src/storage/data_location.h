@@ -1,5 +1,8 @@
 // Where the program keeps MRU.INI and Settings.ini: its own folder while that folder is
 // writable, otherwise the user's application-data folder, so no write is lost in silence.
+// In the Linux style the files follow the XDG base directories instead: MRU.INI in
+// $XDG_STATE_HOME/tarvolin, Settings.ini in $XDG_CONFIG_HOME/tarvolin, each folder created
+// (with its parents) when the file's name is first asked for.
 #pragma once
 
 #include <string>

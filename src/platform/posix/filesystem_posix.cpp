@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/filesystem.h"
 #include "platform/temporary_name.h"
@@ -154,7 +155,7 @@ Result readFile(const std::string& path, std::string& bytes) {
     return result;
 }
 
-Result replaceFile(const std::string& path, std::string_view bytes) {
+Result replaceFile(const std::string& path, std::string_view bytes, FileMode mode) {
     const std::string target = resolvedPath(nativePath(path));
     // A rename would replace a read-only file in a writable folder; Windows refuses that, and
     // so do we, so a file the user marked read-only stays as it is on every platform.
@@ -163,9 +164,12 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     const int fd = openRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0) return fromErrno(errno);
 
-    // The replacement keeps the permissions of the file it replaces.
+    // The replacement keeps the permissions of the file it replaces, unless asked for a
+    // runnable one; either way the file has them before it takes the name.
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (mode == FileMode::Executable) {
+        (void)::fchmod(fd, 0755);
+    } else if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         (void)::fchmod(fd, old.st_mode & 07777);
     }
 
@@ -199,6 +203,23 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     return Result::Ok;
 }
 
+Result removeFile(const std::string& path) {
+    if (::unlink(nativePath(path).c_str()) != 0) return fromErrno(errno);
+    return Result::Ok;
+}
+
+std::vector<std::string> listFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(nativePath(folder).c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 bool isMissingOrEmpty(const std::string& path) {
     struct stat info {};
     if (::stat(nativePath(path).c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR;
@@ -219,6 +240,16 @@ bool ensureFolder(const std::string& folder) {
     if (::mkdir(native.c_str(), 0777) != 0 && errno != EEXIST) return false;
     struct stat info {};
     return ::stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool ensureFolderPath(const std::string& folder) {
+    const std::string native = nativePath(folder);
+    for (std::size_t slash = native.find('/', 1); slash != std::string::npos;
+         slash = native.find('/', slash + 1)) {
+        const std::string above = native.substr(0, slash);
+        if (::mkdir(above.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    return ensureFolder(native);
 }
 
 std::string userDataFolder() {

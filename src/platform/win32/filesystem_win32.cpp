@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/filesystem.h"
 #include "platform/temporary_name.h"
@@ -202,7 +203,8 @@ Result readFile(const std::string& path, std::string& bytes) {
     return Result::Ok;
 }
 
-Result replaceFile(const std::string& path, std::string_view bytes) {
+// Windows has no permission bits to set: mode is for the systems that do.
+Result replaceFile(const std::string& path, std::string_view bytes, FileMode /*mode*/) {
     const std::wstring target = resolvedPath(widen(path));
     // Windows refuses to move over a read-only file, but not every file system under it
     // does (Wine as root); the check keeps a file the user marked read-only as it is.
@@ -252,6 +254,24 @@ Result replaceFile(const std::string& path, std::string_view bytes) {
     return Result::Ok;
 }
 
+Result removeFile(const std::string& path) {
+    if (!::DeleteFileW(widen(path).c_str())) return fromError(::GetLastError());
+    return Result::Ok;
+}
+
+std::vector<std::string> listFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((widen(folder) + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = narrow(found.cFileName);
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
 bool isMissingOrEmpty(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data)) {
@@ -277,6 +297,23 @@ bool ensureFolder(const std::string& folder) {
     }
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ensureFolderPath(const std::string& folder) {
+    // Past the drive ("C:\") or the server and share ("\\server\share\"), each level in turn.
+    std::size_t start = 0;
+    if (folder.rfind("\\\\", 0) == 0) {
+        const std::size_t share = folder.find('\\', 2);
+        start = share == std::string::npos ? folder.size() : folder.find('\\', share + 1);
+    } else if (folder.size() > 2 && folder[1] == ':') {
+        start = 2;
+    }
+    for (std::size_t slash = folder.find_first_of("\\/", start + 1);
+         start != std::string::npos && slash != std::string::npos;
+         slash = folder.find_first_of("\\/", slash + 1)) {
+        ::CreateDirectoryW(widen(folder.substr(0, slash)).c_str(), nullptr);
+    }
+    return ensureFolder(folder);
 }
 
 std::string userDataFolder() {

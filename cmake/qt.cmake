@@ -1,0 +1,31 @@
+# tarvolin: the Qt 6 Widgets front end on the same core library as Tarvo.exe, its widget tests
+# (offscreen) and its end-to-end test (real key events under Xvfb).
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+if(TARVO_TESTS)
+    find_package(Qt6 REQUIRED COMPONENTS Test)
+endif()
+
+file(GLOB TARVO_QT_SOURCES CONFIGURE_DEPENDS src/frontend/qt/*.cpp)
+list(FILTER TARVO_QT_SOURCES EXCLUDE REGEX "/main\\\\.cpp$")
+add_library(tarvo_qt STATIC ${TARVO_QT_SOURCES})
+set_target_properties(tarvo_qt PROPERTIES AUTOMOC ON)
+target_link_libraries(tarvo_qt PUBLIC tarvo_core Qt6::Widgets)
+
+qt_add_executable(tarvolin src/frontend/qt/main.cpp src/frontend/qt/tarvolin.qrc)
+set_target_properties(tarvolin PROPERTIES AUTORCC ON)
+target_link_libraries(tarvolin PRIVATE tarvo_qt)
+
+if(TARVO_TESTS)
+    file(GLOB TARVO_QT_TEST_SOURCES CONFIGURE_DEPENDS tests/qt/*_test.cpp tests/qt/qt_test_main.cpp)
+    add_executable(tarvolin_widget_tests ${TARVO_QT_TEST_SOURCES})
+    target_include_directories(tarvolin_widget_tests PRIVATE tests)
+    target_link_libraries(tarvolin_widget_tests PRIVATE tarvo_qt Qt6::Test GTest::gtest
+                                                        Threads::Threads)
+    gtest_discover_tests(tarvolin_widget_tests DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+
+    # End to end: tarvolin itself under a private Xvfb, driven by xdotool.
+    add_test(NAME TarvolinEndToEnd
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/qt/e2e.sh $<TARGET_FILE:tarvolin>)
+    set_tests_properties(TarvolinEndToEnd PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
+endif()

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Builds the Debian package dist/tarvolin_VERSION_amd64.deb: tarvolin (Release, stripped), its
+# desktop entry, AppStream metainfo and hicolor icons. Checks the desktop entry and the
+# metainfo with their validators first. Two builds of one commit give the same package.
+#
+# Usage: bash scripts/build-deb.sh
+# TARVO_DEB_BINARY=/path/to/tarvolin packages that file instead of building one (for trying
+# the packaging alone).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake g++ make qt6-base-dev dpkg-dev desktop-file-utils appstream
+
+version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+arch=$(dpkg --print-architecture)
+name="tarvolin_${version}_${arch}"
+stage="$root/build/deb/root"
+linux="$root/packaging/linux"
+
+if [ -n "${TARVO_DEB_BINARY:-}" ]; then
+    binary=$TARVO_DEB_BINARY
+else
+    echo "== building tarvolin (Release)"
+    cmake -S . -B build/deb -DCMAKE_BUILD_TYPE=Release -DTARVO_QT=ON -DTARVO_TESTS=OFF >/dev/null
+    cmake --build build/deb --target tarvolin -j "$(nproc)"
+    binary=build/deb/tarvolin
+fi
+
+echo "== checking the desktop entry and the metainfo"
+desktop-file-validate "$linux/tarvolin.desktop"
+appstreamcli validate --no-net "$linux/com.example.tarvolin.metainfo.xml"
+
+echo "== staging"
+rm -rf "$stage"
+install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/share/applications" \
+    "$stage/usr/share/metainfo" "$stage/usr/share/doc/tarvolin"
+install -m 0755 "$binary" "$stage/usr/bin/tarvolin"
+strip --strip-unneeded --remove-section=.comment --remove-section=.note "$stage/usr/bin/tarvolin"
+install -m 0644 "$linux/tarvolin.desktop" "$stage/usr/share/applications/"
+install -m 0644 "$linux/com.example.tarvolin.metainfo.xml" "$stage/usr/share/metainfo/"
+for icon in "$linux"/icons/hicolor/*/apps/tarvolin.png; do
+    size=$(basename "$(dirname "$(dirname "$icon")")")
+    install -D -m 0644 "$icon" "$stage/usr/share/icons/hicolor/$size/apps/tarvolin.png"
+done
+install -m 0644 "$linux/copyright" "$stage/usr/share/doc/tarvolin/copyright"
+
+# The libraries tarvolin links, as the package's dependencies (dpkg-shlibdeps wants a
+# source package's layout to run in; a throw-away one serves).
+shlib=$(mktemp -d)
+trap 'rm -rf "$shlib"' EXIT
+mkdir -p "$shlib/debian"
+printf 'Source: tarvolin\n\nPackage: tarvolin\nArchitecture: any\n' >"$shlib/debian/control"
+depends=$(cd "$shlib" && dpkg-shlibdeps -O "$stage/usr/bin/tarvolin" 2>/dev/null |
+    sed -n 's/^shlibs:Depends=//p')
+
+size=$(du -sk --exclude=DEBIAN "$stage" | cut -f1)
+cat >"$stage/DEBIAN/control" <<EOF
+Package: tarvolin
+Version: $version
+Architecture: $arch
+Maintainer: The Tarvolin maintainers <tarvolin@example.com>
+Installed-Size: $size
+Depends: $depends
+Suggests: x-terminal-emulator
+Section: utils
+Priority: optional
+Homepage: https://www.example.com/tarvolin
+Description: run a file with arguments typed in a small dialog
+ Tarvolin adds an entry to the context menus of Dolphin, Nemo and Thunar,
+ and to every file manager's "Open With" list, for the file extensions you
+ choose. Pick it on a file, type the arguments in a small dialog and press
+ Enter: the file runs with them in its own folder. The dialog keeps the last
+ 20 argument texts used with each file name, completes as you type, adds
+ paths by browsing or dropping, and can run the file in a terminal that
+ stays open.
+ .
+ The menus live in each user's home folder; "tarvolin --unregister-all"
+ removes them before the package is removed.
+EOF
+
+(cd "$stage" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum >DEBIAN/md5sums)
+chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
+
+echo "== building the package"
+mkdir -p dist
+# Every file dated by the commit, so two builds of one commit are the same bytes.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+dpkg-deb --root-owner-group -Zxz --build "$stage" "dist/$name.deb" >/dev/null
+echo "dist/$name.deb"

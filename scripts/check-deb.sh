@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The Debian package from start to end, as root on a machine without tarvolin installed: it
+# builds, installs with dpkg, makes the file managers' menus for a user (a throw-away home
+# folder) from that user's list, removes them again with "tarvolin --unregister-all" (which
+# keeps the list), and the package removes cleanly. Nothing of the program's may be left in
+# the home folder but the list the user made. Prints one line per step; exits non-zero on a
+# failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+fail() {
+    echo "check-deb: FAILED: $*"
+    exit 1
+}
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "check-deb: skipped (installing a package needs root)"
+    exit 0
+fi
+if dpkg -s tarvolin >/dev/null 2>&1; then
+    fail "tarvolin is installed already; this check installs and removes it itself"
+fi
+
+bash scripts/build-deb.sh >/dev/null || fail "the package did not build"
+version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+deb="dist/tarvolin_${version}_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || fail "$deb is missing"
+echo "check-deb: built $deb"
+
+work=$(mktemp -d)
+app_pid=
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    dpkg -s tarvolin >/dev/null 2>&1 && dpkg --purge tarvolin >/dev/null 2>&1
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
+[ -x /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is not installed"
+echo "check-deb: installed"
+
+home="$work/home"
+mkdir -p "$home/.config/tarvolin"
+printf '[ASSOCIATION]\r\n0=txt\r\n1=zzqx\r\n' >"$home/.config/tarvolin/Settings.ini"
+cp "$home/.config/tarvolin/Settings.ini" "$work/Settings.ini"
+# The user's environment, with the caches that Qt and fontconfig keep outside the home
+# folder under test.
+user_env=(HOME="$home" PATH=/usr/bin:/bin USER=tester LANG=C.UTF-8
+    XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen)
+mkdir -m 0700 "$work/runtime"
+
+# Started without a file, tarvolin opens its settings window and brings the menus in line
+# with the list. (env replaces itself with tarvolin, so $! is tarvolin's own process id.)
+env -i "${user_env[@]}" /usr/bin/tarvolin >"$work/app.log" 2>&1 &
+app_pid=$!
+menus=(
+    "$home/.local/share/kio/servicemenus/tarvolin-txt.desktop"
+    "$home/.local/share/nemo/actions/tarvolin-txt.nemo_action"
+    "$home/.local/share/nemo/actions/tarvolin-zzqx.nemo_action"
+    "$home/.local/share/applications/tarvolin.desktop"
+    "$home/.config/Thunar/uca.xml"
+)
+for _ in $(seq 100); do
+    all=1
+    for f in "${menus[@]}"; do [ -f "$f" ] || all=0; done
+    [ "$all" -eq 1 ] && break
+    sleep 0.1
+done
+kill "$app_pid" 2>/dev/null
+wait "$app_pid" 2>/dev/null
+app_pid=
+for f in "${menus[@]}"; do [ -f "$f" ] || { cat "$work/app.log"; fail "no menu $f"; }; done
+[ "$(stat -c %a "${menus[0]}")" = 755 ] || fail "the service menu is not mode 0755"
+desktop-file-validate "${menus[0]}" "${menus[3]}" || fail "a generated menu does not validate"
+echo "check-deb: the menus were made for txt and zzqx"
+
+env -i "${user_env[@]}" /usr/bin/tarvolin --unregister-all >"$work/unregister.log" 2>&1 ||
+    { cat "$work/unregister.log"; fail "tarvolin --unregister-all"; }
+cmp -s "$home/.config/tarvolin/Settings.ini" "$work/Settings.ini" ||
+    fail "--unregister-all changed the list"
+echo "check-deb: tarvolin --unregister-all ran"
+
+dpkg -r tarvolin >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -r"; }
+dpkg --purge tarvolin >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge"; }
+[ ! -e /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is still there"
+for f in /usr/share/applications/tarvolin.desktop \
+    /usr/share/metainfo/com.example.tarvolin.metainfo.xml \
+    /usr/share/icons/hicolor/48x48/apps/tarvolin.png /usr/share/doc/tarvolin; do
+    [ ! -e "$f" ] || fail "$f is still there"
+done
+echo "check-deb: the package was removed"
+
+left=$(cd "$home" && find . \( -type f -o -type l \) ! -path ./.config/tarvolin/Settings.ini)
+[ -z "$left" ] || fail "left in the home folder: $left"
+echo "check-deb: nothing of tarvolin's is left in the home folder but the user's list"
+echo "check-deb: passed"

@@ -1,0 +1,233 @@
+// Starting files on the Linux desktop with posix_spawn, detached, arguments one by one.
+#include "platform/linux/shell_linux.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+extern char** environ;
+
+namespace tarvo::linux_desktop {
+namespace {
+
+constexpr char kTitle[] = "Tarvolin";
+// The name the keep-open script knows itself by ($0), shown by the shell in its messages.
+constexpr char kScriptName[] = "tarvolin-run";
+
+std::string baseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isExecutableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+// The "#!" line's interpreter and its one optional argument, as the kernel reads them.
+std::optional<std::vector<std::string>> interpreterOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    char head[256] = {};
+    in.read(head, sizeof head);
+    const std::string line(head, static_cast<std::size_t>(in.gcount()));
+    if (line.size() < 2 || line[0] != '#' || line[1] != '!') return std::nullopt;
+    const auto end = line.find('\n');
+    if (end == std::string::npos) return std::nullopt;  // longer than the kernel reads
+    std::string rest = line.substr(2, end - 2);
+    if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t i = 0;
+    while (i < rest.size() && isBlank(rest[i])) ++i;
+    std::size_t j = i;
+    while (j < rest.size() && !isBlank(rest[j])) ++j;
+    if (j == i) return std::nullopt;
+    std::vector<std::string> interpreter{rest.substr(i, j - i)};
+    while (j < rest.size() && isBlank(rest[j])) ++j;
+    std::size_t k = rest.size();
+    while (k > j && isBlank(rest[k - 1])) --k;
+    if (k > j) interpreter.push_back(rest.substr(j, k - j));
+    return interpreter;
+}
+
+std::string notRunnableQuestion(const std::string& file) {
+    return "\"" + baseName(file) +
+           "\" is not a program: it is not executable and has no \"#!\" line naming an "
+           "interpreter, so it cannot be run with arguments.\n\nOpen it with its default "
+           "application instead (without the arguments)?";
+}
+
+}  // namespace
+
+const char kKeepOpenScript[] =
+    "cd -- \"$1\" || printf '%s\\n' \"Cannot enter the folder $1\"\n"
+    "shift\n"
+    "\"$@\"\n"
+    "status=$?\n"
+    "printf '\\n[%s ended with exit status %d]\\n' \"$1\" \"$status\"\n"
+    "exec \"${SHELL:-/bin/sh}\" -i\n";
+
+RunPlan planRun(const std::string& file, const std::vector<std::string>& arguments) {
+    RunPlan plan;
+    if (isExecutableFile(file)) {
+        plan.command.push_back(file);
+    } else if (auto interpreter = interpreterOf(file)) {
+        plan.command = std::move(*interpreter);
+        plan.command.push_back(file);
+    } else {
+        return plan;
+    }
+    plan.runnable = true;
+    plan.command.insert(plan.command.end(), arguments.begin(), arguments.end());
+    return plan;
+}
+
+std::vector<std::string> terminalCommand(const std::string& terminal, const std::string& folder,
+                                         const std::vector<std::string>& command) {
+    // x-terminal-emulator is a link to the chosen terminal; its conventions are that
+    // terminal's. Debian's ".wrapper" scripts translate xterm's options into a command text,
+    // so the terminal behind a wrapper is run itself.
+    std::string program = terminal;
+    char resolved[PATH_MAX];
+    if (::realpath(terminal.c_str(), resolved) != nullptr) {
+        const std::string real = resolved;
+        const std::string suffix = ".wrapper";
+        if (real.size() > suffix.size() &&
+            real.compare(real.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+            isExecutableFile(real.substr(0, real.size() - suffix.size())))
+            program = real.substr(0, real.size() - suffix.size());
+        else if (baseName(terminal) == "x-terminal-emulator")
+            program = real;
+    }
+    const std::string name = baseName(program);
+    std::vector<std::string> line{program};
+    // Each terminal's own way of saying "run this program with these arguments".
+    if (name == "gnome-terminal")
+        line.push_back("--");
+    else if (name == "xfce4-terminal")
+        line.push_back("-x");
+    else if (name != "xdg-terminal-exec")
+        line.push_back("-e");
+    line.insert(line.end(), {"/bin/sh", "-c", kKeepOpenScript, kScriptName, folder});
+    line.insert(line.end(), command.begin(), command.end());
+    return line;
+}
+
+std::string findProgram(const std::string& name) {
+    if (name.empty()) return {};
+    if (name.find('/') != std::string::npos) return isExecutableFile(name) ? name : std::string();
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    for (;;) {
+        const auto colon = dirs.find(':', start);
+        std::string dir = dirs.substr(start, colon == std::string::npos ? colon : colon - start);
+        if (dir.empty()) dir = ".";
+        const std::string candidate = dir + "/" + name;
+        if (isExecutableFile(candidate)) return candidate;
+        if (colon == std::string::npos) return {};
+        start = colon + 1;
+    }
+}
+
+std::string findTerminal() {
+    if (const char* chosen = std::getenv("TERMINAL"); chosen && *chosen) {
+        const std::string found = findProgram(chosen);
+        if (!found.empty()) return found;
+    }
+    for (const char* name : {"xdg-terminal-exec", "x-terminal-emulator", "konsole",
+                             "gnome-terminal", "xfce4-terminal", "xterm"}) {
+        const std::string found = findProgram(name);
+        if (!found.empty()) return found;
+    }
+    return {};
+}
+
+std::string startDetached(const std::vector<std::string>& command, const std::string& folder) {
+    if (command.empty()) return "nothing to start";
+    const auto spawn = [&](const std::vector<std::string>& line) -> int {
+        std::vector<char*> argv;
+        for (const auto& word : line) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawnattr_t attributes;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawnattr_init(&attributes);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+        // A session of its own: the program outlives Tarvolin and is no part of its
+        // terminal's job control.
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        pid_t pid = 0;
+        const int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+        return error;
+    };
+    int error = spawn(command);
+    if (error == ENOEXEC) {
+        std::vector<std::string> viaShell{"/bin/sh"};
+        viaShell.insert(viaShell.end(), command.begin(), command.end());
+        error = spawn(viaShell);
+    }
+    return error == 0 ? std::string() : std::strerror(error);
+}
+
+bool LinuxShell::fail(const ShellRequest& request, const std::string& text) {
+    host_.messageBox(request.owner, text, kTitle, MsgButtons::Ok, MsgIcon::Critical);
+    return false;
+}
+
+bool LinuxShell::openWithDesktop(const ShellRequest& request) {
+    std::string target = request.file;
+    // The mail link is written "mailto: address"; the desktop's opener wants no blank.
+    if (target.rfind("mailto:", 0) == 0) {
+        const auto at = target.find_first_not_of(' ', 7);
+        target = "mailto:" + (at == std::string::npos ? std::string() : target.substr(at));
+    }
+    const std::string opener = findProgram("xdg-open");
+    if (opener.empty())
+        return fail(request, "\"" + target + "\" cannot be opened: xdg-open was not found.");
+    const std::string why = startDetached({opener, target}, request.directory.value_or(""));
+    if (!why.empty()) return fail(request, "\"" + target + "\" cannot be opened: " + why + ".");
+    return true;
+}
+
+bool LinuxShell::execute(const ShellRequest& request) {
+    if (!request.arguments) return openWithDesktop(request);
+    const std::string folder = request.directory.value_or("");
+    const RunPlan plan = planRun(request.file, *request.arguments);
+    if (!plan.runnable) {
+        if (!request.arguments->empty() &&
+            host_.messageBox(request.owner, notRunnableQuestion(request.file), kTitle,
+                             MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)
+            return false;
+        ShellRequest open;
+        open.owner = request.owner;
+        open.file = request.file;
+        open.directory = request.directory;
+        return openWithDesktop(open);
+    }
+    std::vector<std::string> command = plan.command;
+    if (request.keepOpen) {
+        const std::string terminal = findTerminal();
+        if (terminal.empty())
+            return fail(request, "No terminal was found to run \"" + baseName(request.file) +
+                                     "\" in. Set $TERMINAL, or install xterm or another terminal.");
+        command = terminalCommand(terminal, folder, command);
+    }
+    const std::string why = startDetached(command, folder);
+    if (!why.empty())
+        return fail(request,
+                    "\"" + baseName(command.front()) + "\" could not be started: " + why + ".");
+    return true;
+}
+
+}  // namespace tarvo::linux_desktop

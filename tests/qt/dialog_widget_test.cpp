@@ -1,0 +1,187 @@
+// The argument dialog as a real Qt window: geometry from the table, completion typed key by
+// key, Esc, Enter, drops, expand/collapse.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+#include "dialog/form1_layout.h"
+#include "qt/qt_rig.h"
+
+namespace tarvo::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+int px(int twips, double dpi) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+
+TEST(QtDialog, EveryControlStandsWhereTheTableSaysAtEachDpi) {
+    for (const double dpi : {96.0, 144.0, 120.0}) {
+        QtRig rig(dpi);
+        qt::QtForm& form = rig.dialog();
+        const FormSpec& table = form1Layout();
+        EXPECT_EQ(form.size(), QSize(px(table.clientWidth, dpi), px(table.clientHeight, dpi)));
+        for (const ControlSpec& c : table.controls) {
+            const QWidget* w = form.find(c.name)->widget();
+            EXPECT_EQ(w->geometry(),
+                      QRect(px(c.left, dpi), px(c.top, dpi), px(c.width, dpi), px(c.height, dpi)))
+                << c.name << " at " << dpi;
+            // What the form reads back is what the table wrote, not the rounded pixels.
+            EXPECT_EQ(form.find(c.name)->width(), c.width) << c.name;
+        }
+        EXPECT_EQ(form.window().width(), kCollapsedWidth);
+    }
+}
+
+TEST(QtDialog, CaptionsAccessKeysDefaultButtonAndTabOrder) {
+    QtRig rig;
+    EXPECT_EQ(static_cast<QPushButton*>(rig.widget("CMD_OK"))->text(), "&OK");
+    EXPECT_TRUE(static_cast<QPushButton*>(rig.widget("CMD_OK"))->isDefault());
+    EXPECT_EQ(static_cast<QCheckBox*>(rig.widget("Check1"))->text(), "&CMD");
+    EXPECT_EQ(rig.dialog().windowTitle(), "Tarvolin");
+    EXPECT_EQ(rig.combo()->completer(), nullptr);  // the core completes, never Qt
+
+    rig.program.start(rig.target());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.dialog()));
+    EXPECT_EQ(QApplication::focusWidget(), rig.combo());
+    Words order;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.push_back(QApplication::focusWidget()->objectName().toStdString());
+    }
+    EXPECT_EQ(order,
+              (Words{"Check1", "CMD_OK", "CMD_Cancel", "CMD_Browse", "CMD_About", "CMD_WIDTH"}));
+}
+
+struct QtDialogLoaded : ::testing::Test {
+    void SetUp() override {
+        rig.setMru("[run.sh]\r\n0=0\r\n1=-v x\r\n2=Hello World\r\n3=help\r\n");
+        rig.program.start(rig.target());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.dialog()));
+        rig.combo()->setFocus();
+    }
+    std::string text() { return rig.edit()->text().toStdString(); }
+    std::string selected() { return rig.edit()->selectedText().toStdString(); }
+    QtRig rig;
+};
+
+TEST_F(QtDialogLoaded, CompletionFollowsEachKeyAndBackspaceNeverCompletes) {
+    EXPECT_EQ(static_cast<QLabel*>(rig.widget("Label1"))->text(), "run.sh:");
+    EXPECT_EQ(rig.combo()->count(), 3);
+    EXPECT_EQ(text(), "");  // loading the list leaves the box empty
+
+    QTest::keyClick(rig.combo(), 'h');
+    EXPECT_EQ(text(), "Hello World");  // the first in list order, letter case ignored
+    EXPECT_EQ(selected(), "ello World");
+    QTest::keyClick(rig.combo(), 'E');
+    EXPECT_EQ(text(), "Hello World");
+    EXPECT_EQ(selected(), "llo World");
+    QTest::keyClick(rig.combo(), 'l');
+    QTest::keyClick(rig.combo(), 'p');
+    EXPECT_EQ(text(), "help");
+    EXPECT_EQ(selected(), "");
+    QTest::keyClick(rig.combo(), Qt::Key_Backspace);
+    EXPECT_EQ(text(), "hel");  // no completion back to "help" or "Hello World"
+    QTest::keyClick(rig.combo(), Qt::Key_Backspace);
+    EXPECT_EQ(text(), "he");
+    QTest::keyClick(rig.combo(), 'z');  // nothing begins so: typed as it is
+    EXPECT_EQ(text(), "hez");
+    EXPECT_EQ(selected(), "");
+}
+
+TEST_F(QtDialogLoaded, EnterRecordsTheTextAndStartsTheFileWithItsWords) {
+    QTest::keyClicks(rig.combo(), R"(-x "a b" c)");
+    EXPECT_EQ(text(), R"(-x "a b" c)");
+    QTest::keyClick(rig.combo(), Qt::Key_Return);
+    ASSERT_EQ(rig.shell.requests.size(), 1u);
+    EXPECT_EQ(rig.shell.requests[0].file, rig.temp.file("run.sh"));
+    EXPECT_EQ(rig.shell.requests[0].directory, rig.temp.path() + "/");
+    EXPECT_EQ(rig.shell.requests[0].arguments, (Words{"-x", "a b", "c"}));
+    EXPECT_EQ(rig.host.ended, 1);
+    EXPECT_NE(rig.mru().find("1=-x \"a b\" c\r\n2=-v x\r\n"), std::string::npos);
+}
+
+TEST_F(QtDialogLoaded, EscUnloadsTheDialogAndEndsTheProgram) {
+    QTest::keyClicks(rig.combo(), "abc");
+    QTest::keyClick(rig.combo(), Qt::Key_Escape);
+    EXPECT_FALSE(rig.dialog().isVisible());
+    EXPECT_EQ(rig.host.dialogUnloads, 1);
+    EXPECT_EQ(rig.finished, 1);
+    EXPECT_TRUE(rig.shell.requests.empty());
+}
+
+void dropOn(QWidget* target, QMimeData* data) {
+    const QPoint at(2, 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+void dropFiles(QWidget* target, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    data.setUrls(urls);
+    dropOn(target, &data);
+}
+
+TEST_F(QtDialogLoaded, FilesDroppedAnywhereAddTheFirstPathQuoted) {
+    dropFiles(&rig.dialog(), {"/tmp/one.txt", "/tmp/two.txt"});
+    EXPECT_EQ(text(), "/tmp/one.txt");
+    dropFiles(rig.widget("CMD_OK"), {"/tmp/My File.txt"});
+    EXPECT_EQ(text(), "/tmp/one.txt'/tmp/My File.txt'");
+    rig.edit()->clear();
+    for (const char* name :
+         {"cmbArg", "Check1", "CMD_Cancel", "CMD_Browse", "CMD_About", "Label1", "CMD_WIDTH"}) {
+        rig.edit()->clear();
+        dropFiles(rig.widget(name), {"/x/ü y"});
+        EXPECT_EQ(text(), "'/x/ü y'") << name;
+    }
+    rig.edit()->clear();
+    dropFiles(rig.edit(), {"/x/edit"});  // the box's own edit field
+    EXPECT_EQ(text(), "/x/edit");
+    EXPECT_EQ(rig.edit()->cursorPosition(), rig.edit()->text().size());
+
+    // A web address or a text is no local file: the buttons take nothing from it.
+    rig.edit()->clear();
+    QMimeData web;
+    web.setUrls({QUrl("https://example.com/a")});
+    dropOn(rig.widget("CMD_OK"), &web);
+    QMimeData plain;
+    plain.setText("words");
+    dropOn(rig.widget("CMD_Cancel"), &plain);
+    EXPECT_EQ(text(), "");
+}
+
+TEST_F(QtDialogLoaded, ExpandAndCollapseFollowTheScreenAndComeBackExactly) {
+    const FormSpec& table = form1Layout();
+    const double screenTwips = rig.dialog().screen()->geometry().width() * 1440.0 / 96;
+    QTest::mouseClick(rig.widget("CMD_WIDTH"), Qt::LeftButton);
+    const WidthLayout wide = expandedWindow(screenTwips);
+    EXPECT_EQ(rig.dialog().window().width(), wide.windowWidth);
+    EXPECT_EQ(rig.dialog().width(), px(wide.windowWidth - 90, 96));
+    EXPECT_EQ(static_cast<QPushButton*>(rig.widget("CMD_WIDTH"))->text(), "<");
+    const int grow = wide.windowWidth - kCollapsedWidth;
+    EXPECT_EQ(rig.combo()->width(), px(table.find("cmbArg")->width + grow, 96));
+    EXPECT_EQ(rig.widget("CMD_OK")->x(), px(table.find("CMD_OK")->left + grow, 96));
+
+    QTest::mouseClick(rig.widget("CMD_WIDTH"), Qt::LeftButton);
+    EXPECT_EQ(rig.dialog().window().width(), kCollapsedWidth);
+    EXPECT_EQ(rig.dialog().width(), px(table.clientWidth, 96));
+    EXPECT_EQ(static_cast<QPushButton*>(rig.widget("CMD_WIDTH"))->text(), ">");
+    for (const ControlSpec& c : table.controls)
+        EXPECT_EQ(rig.dialog().find(c.name)->widget()->geometry(),
+                  QRect(px(c.left, 96), px(c.top, 96), px(c.width, 96), px(c.height, 96)))
+            << c.name;
+}
+
+}  // namespace
+}  // namespace tarvo::test

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# tarvolin end to end on a private Xvfb, driven with real key events (xdotool): a script in a
+# folder whose name has a blank and a non-ASCII letter records its arguments and working
+# folder; the history lands in MRU.INI; "&CMD" runs it in xterm, which stays open.
+# Usage: e2e.sh PATH/TO/tarvolin
+set -uo pipefail
+tarvolin=$1
+work=$(mktemp -d)
+xvfb_pid=
+term_pid=
+cleanup() {
+    [ -n "$term_pid" ] && kill "$term_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+check() {  # check WHAT EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then
+        echo "ok: $1"
+    else
+        echo "FAILED: $1"
+        echo "  expected: $(printf '%q' "$2")"
+        echo "  actual:   $(printf '%q' "$3")"
+        failures=$((failures + 1))
+    fi
+}
+wait_for() {  # wait_for SECONDS COMMAND...
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.1
+    done
+}
+
+# A private X server; -displayfd picks a free display number.
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+wait_for 10 test -s "$work/display" || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+export XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
+unset XDG_RUNTIME_DIR
+
+folder="$work/My Ärger"
+mkdir "$folder"
+cat > "$folder/probe.sh" <<PROBE
+#!/bin/sh
+{ pwd; for a in "\$@"; do printf '<%s>\n' "\$a"; done; } > "$work/probe.tmp"
+mv "$work/probe.tmp" "$work/probe.log"
+PROBE
+chmod +x "$folder/probe.sh"
+
+# Starts tarvolin on the probe and waits until its dialog is there.
+start_dialog() {
+    "$tarvolin" "$folder/probe.sh" 2>>"$work/tarvolin.err" &
+    app_pid=$!
+    wait_for 20 sh -c "xdotool search --name '^Tarvolin\$' >/dev/null 2>&1" ||
+        { echo "FAILED: no dialog"; cat "$work/tarvolin.err"; exit 1; }
+    sleep 0.5
+}
+
+# 1. Typed text, Enter: exactly three arguments, in the script's own folder.
+start_dialog
+xdotool type --delay 40 -- '-v "a b" c'
+xdotool key Return
+wait_for 10 test -f "$work/probe.log"
+check "arguments and working folder" "$(printf '%s\n<-v>\n<a b>\n<c>' "$folder")" \
+    "$(cat "$work/probe.log" 2>/dev/null)"
+wait_for 10 sh -c "! kill -0 $app_pid 2>/dev/null"
+check "tarvolin ended after the start" "ended" "$(kill -0 $app_pid 2>/dev/null && echo running || echo ended)"
+check "history" "$(printf '[probe.sh]\r\n0=0\r\n1=-v "a b" c\r\n')" \
+    "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
+rm -f "$work/probe.log"
+
+# 2. "&CMD": xterm runs the probe and stays open afterwards. $TERMINAL is a wrapper that
+# records xterm's process id, so the test ends exactly that process.
+cat > "$work/term.sh" <<TERM
+#!/bin/sh
+echo \$\$ > "$work/term.pid"
+exec xterm "\$@"
+TERM
+chmod +x "$work/term.sh"
+export TERMINAL="$work/term.sh"
+start_dialog
+xdotool key ctrl+a
+xdotool type --delay 40 -- "'x y' z"
+xdotool key alt+c
+sleep 0.3
+xdotool key Return
+wait_for 15 test -f "$work/probe.log"
+check "arguments in the terminal" "$(printf '%s\n<x y>\n<z>' "$folder")" \
+    "$(cat "$work/probe.log" 2>/dev/null)"
+term_pid=$(cat "$work/term.pid" 2>/dev/null)
+sleep 1
+check "the terminal stays open" "open" "$( [ -n "$term_pid" ] && kill -0 "$term_pid" 2>/dev/null && echo open || echo closed)"
+check "history with the console box" "$(printf '[probe.sh]\r\n0=1\r\n1='"'"'x y'"'"' z\r\n2=-v "a b" c\r\n')" \
+    "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
+
+# 3. Removing every association ends at once without a window, even without a display.
+env -u DISPLAY timeout 10 "$tarvolin" --unregister-all
+check "--unregister-all without a display" "0" "$?"
+
+[ "$failures" -eq 0 ] && echo "all end-to-end checks passed"
+[ "$failures" -eq 0 ]

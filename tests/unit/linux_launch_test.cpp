@@ -1,0 +1,208 @@
+// Starting files on Linux: what runs how, the terminal that stays open, and real detached
+// starts that record their arguments and working folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "doubles/fake_services.h"
+#include "doubles/scoped_env.h"
+#include "doubles/temp_folder.h"
+#include "platform/linux/shell_linux.h"
+
+namespace tarvo::test {
+namespace {
+
+using Words = std::vector<std::string>;
+using namespace linux_desktop;
+
+// A folder with a blank and a non-ASCII letter, and a recorder script in it that writes its
+// working folder and each argument on a line of its own to the log named by $1's neighbour.
+struct LaunchRig {
+    LaunchRig() {
+        std::filesystem::create_directory(folder());
+        script("record.sh",
+               "#!/bin/sh\n{ pwd; for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; } > " +
+                   temp.file("log") + ".tmp && mv " + temp.file("log") + ".tmp " +
+                   temp.file("log") + "\n",
+               0755);
+    }
+    std::string folder() const { return temp.path() + "/My Földer"; }
+    std::string script(const std::string& name, const std::string& text, mode_t mode) const {
+        const std::string path = folder() + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        ::chmod(path.c_str(), mode);
+        return path;
+    }
+    // The recorder's log once it is there (the start does not wait for the program).
+    std::string log() const {
+        for (int i = 0; i < 200 && !temp.exists("log"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return temp.read("log");
+    }
+    TempFolder temp;
+};
+
+TEST(LinuxLaunch, WhatRunsHow) {
+    LaunchRig rig;
+    const std::string exe = rig.folder() + "/record.sh";
+    EXPECT_EQ(planRun(exe, {"a"}).command, (Words{exe, "a"}));
+
+    const std::string python =
+        rig.script("tool.py", "#!/usr/bin/env  python3 -u  \nprint(1)\n", 0644);
+    const RunPlan viaLine = planRun(python, {"x y"});
+    EXPECT_TRUE(viaLine.runnable);
+    EXPECT_EQ(viaLine.command, (Words{"/usr/bin/env", "python3 -u", python, "x y"}));
+
+    EXPECT_FALSE(planRun(rig.script("notes.txt", "hello\n", 0644), {}).runnable);
+    EXPECT_FALSE(planRun(rig.script("bare", "#!\n", 0644), {}).runnable);
+    EXPECT_FALSE(planRun(rig.folder(), {}).runnable);  // a folder is no program
+    EXPECT_FALSE(planRun(rig.folder() + "/missing", {}).runnable);
+}
+
+TEST(LinuxLaunch, ArgumentsAndFolderArriveExactlyAndDetached) {
+    LaunchRig rig;
+    const std::string exe = rig.folder() + "/record.sh";
+    EXPECT_EQ(startDetached({exe, "-v", "a b", "", "$HOME", "'q'", "ü"}, rig.folder()), "");
+    EXPECT_EQ(rig.log(), rig.folder() + "\n<-v>\n<a b>\n<>\n<$HOME>\n<'q'>\n<ü>\n");
+}
+
+TEST(LinuxLaunch, AnExecutableWithoutAnInterpreterLineRunsAsAShellScript) {
+    LaunchRig rig;
+    const std::string plain = rig.script(
+        "plain", "printf '%s\\n' \"$PWD\" \"$1\" > " + rig.temp.file("log") + "\n", 0755);
+    EXPECT_EQ(startDetached({plain, "one arg"}, rig.folder()), "");
+    EXPECT_EQ(rig.log(), rig.folder() + "\none arg\n");
+}
+
+TEST(LinuxLaunch, AFailedStartSaysWhy) {
+    LaunchRig rig;
+    EXPECT_NE(startDetached({rig.folder() + "/missing"}, rig.folder()), "");
+    EXPECT_NE(startDetached({rig.folder() + "/record.sh"}, rig.folder() + "/gone"), "");
+}
+
+TEST(LinuxLaunch, TheTerminalGetsTheFixedScriptAndEveryWordSeparately) {
+    const Words command{"/x/run me.sh", "-v", "a b", "$(id)"};
+    const Words tail{"/bin/sh",      "-c", kKeepOpenScript, "tarvolin-run", "/x/",
+                     "/x/run me.sh", "-v", "a b",           "$(id)"};
+    const auto with = [&](Words head) {
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    };
+    EXPECT_EQ(terminalCommand("/usr/bin/xterm", "/x/", command), with({"/usr/bin/xterm", "-e"}));
+    EXPECT_EQ(terminalCommand("gnome-terminal", "/x/", command), with({"gnome-terminal", "--"}));
+    EXPECT_EQ(terminalCommand("xfce4-terminal", "/x/", command), with({"xfce4-terminal", "-x"}));
+    EXPECT_EQ(terminalCommand("xdg-terminal-exec", "/x/", command), with({"xdg-terminal-exec"}));
+    EXPECT_EQ(terminalCommand("konsole", "/x/", command), with({"konsole", "-e"}));
+}
+
+TEST(LinuxLaunch, TheKeepOpenScriptRunsTheCommandInItsFolderThenTheShell) {
+    // The script run as the terminal would run it, with a "shell" that records its start.
+    LaunchRig rig;
+    const std::string shell =
+        rig.script("shell.sh",
+                   "#!/bin/sh\necho \"shell $*\" > " + rig.temp.file("out.tmp") + " && mv " +
+                       rig.temp.file("out.tmp") + " " + rig.temp.file("out") + "\n",
+                   0755);
+    const ScopedEnv shellVar("SHELL", shell);
+    const std::string exe = rig.folder() + "/record.sh";
+    Words line = terminalCommand("xterm", rig.folder(), {exe, "a b", "c"});
+    line.erase(line.begin(), line.begin() + 2);  // the terminal and its -e
+    EXPECT_EQ(startDetached(line, "/"), "");
+    EXPECT_EQ(rig.log(), rig.folder() + "\n<a b>\n<c>\n");
+    for (int i = 0; i < 200 && !rig.temp.exists("out"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(rig.temp.read("out"), "shell -i\n");
+}
+
+TEST(LinuxLaunch, TheChosenTerminalIsRunInItsOwnWay) {
+    // x-terminal-emulator leading to a wrapper: the terminal behind it is run with its own
+    // option, so no wrapper turns the words into one command text.
+    TempFolder bin;
+    std::ofstream(bin.file("gnome-terminal")) << "#!/bin/sh\n";
+    std::ofstream(bin.file("gnome-terminal.wrapper")) << "#!/bin/sh\n";
+    std::ofstream(bin.file("konsole")) << "#!/bin/sh\n";
+    for (const char* name : {"gnome-terminal", "gnome-terminal.wrapper", "konsole"})
+        ::chmod(bin.file(name).c_str(), 0755);
+    std::filesystem::create_symlink(bin.file("gnome-terminal.wrapper"),
+                                    bin.file("x-terminal-emulator"));
+    std::filesystem::create_symlink(bin.file("konsole"), bin.file("x-terminal-emulator-2"));
+    const std::string real = std::filesystem::canonical(bin.path()).string();
+    const Words wrapped = terminalCommand(bin.file("x-terminal-emulator"), "/x", {"/x/a"});
+    EXPECT_EQ(Words(wrapped.begin(), wrapped.begin() + 2), (Words{real + "/gnome-terminal", "--"}));
+    // A link by any other name is run as it is named.
+    const Words linked = terminalCommand(bin.file("x-terminal-emulator-2"), "/x", {"/x/a"});
+    EXPECT_EQ(Words(linked.begin(), linked.begin() + 2),
+              (Words{bin.file("x-terminal-emulator-2"), "-e"}));
+}
+
+TEST(LinuxLaunch, TheFirstTerminalFoundIsUsedAndTERMINALComesFirst) {
+    TempFolder bin;
+    for (const char* name : {"xterm", "konsole", "mine"}) {
+        std::ofstream(bin.file(name)) << "#!/bin/sh\n";
+        ::chmod(bin.file(name).c_str(), 0755);
+    }
+    const ScopedEnv path("PATH", bin.path());
+    {
+        const ScopedEnv none("TERMINAL", "");
+        EXPECT_EQ(findTerminal(), bin.file("konsole"));
+    }
+    const ScopedEnv chosen("TERMINAL", "mine");
+    EXPECT_EQ(findTerminal(), bin.file("mine"));
+}
+
+// A file that cannot run: with arguments the user is asked before it is opened without them;
+// without arguments it is simply opened, as Windows opens a document.
+TEST(LinuxLaunch, ANonProgramIsOfferedToTheDesktopsDefaultApplication) {
+    LaunchRig rig;
+    const std::string opener =
+        rig.script("xdg-open",
+                   "#!/bin/sh\nprintf '%s\\n' \"$1\" > " + rig.temp.file("log.tmp") + " && mv " +
+                       rig.temp.file("log.tmp") + " " + rig.temp.file("log") + "\n",
+                   0755);
+    const ScopedEnv path("PATH", rig.folder() + ":/usr/bin:/bin");
+    const std::string notes = rig.script("notes.txt", "hello\n", 0644);
+    FakeHost host;
+    LinuxShell shell(host);
+    ShellRequest request;
+    request.file = notes;
+    request.directory = rig.folder();
+    request.arguments = Words{"-x"};
+
+    host.answers.push_back(MsgResult::No);
+    EXPECT_FALSE(shell.execute(request));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find("cannot be run with arguments"), std::string::npos);
+    EXPECT_EQ(host.messages[0].buttons, MsgButtons::YesNo);
+
+    host.answers.push_back(MsgResult::Yes);
+    EXPECT_TRUE(shell.execute(request));
+    EXPECT_EQ(rig.log(), notes + "\n");
+
+    std::filesystem::remove(rig.temp.file("log"));
+    request.arguments = Words{};
+    EXPECT_TRUE(shell.execute(request));
+    EXPECT_EQ(host.messages.size(), 2u);  // not asked
+    EXPECT_EQ(rig.log(), notes + "\n");
+}
+
+TEST(LinuxLaunch, LinksOpenWithTheDesktopAndTheMailLinkLosesItsBlank) {
+    LaunchRig rig;
+    rig.script("xdg-open",
+               "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + rig.temp.file("log.tmp") + " && mv " +
+                   rig.temp.file("log.tmp") + " " + rig.temp.file("log") + "\n",
+               0755);
+    const ScopedEnv path("PATH", rig.folder() + ":/usr/bin:/bin");
+    FakeHost host;
+    LinuxShell shell(host);
+    ShellRequest request;
+    request.file = "mailto: someone@example.com";
+    EXPECT_TRUE(shell.execute(request));
+    EXPECT_EQ(rig.log(), "mailto:someone@example.com\n");
+}
+
+}  // namespace
+}  // namespace tarvo::test
