@@ -23,7 +23,9 @@ constexpr const char* kFolderPrompt = "Select Folder...";
 constexpr unsigned kFolderOptions = 0x50;  // edit box, new resizable style
 
 // History keys are named with one blank in front; the profile layer drops it.
-std::string historyKey(int i) { return " " + std::to_string(i); }
+std::string historyKey(int i) {
+    return " " + std::to_string(i);
+}
 
 // The record's history, entry 1 first, up to the first empty entry; from a snapshot when the
 // dialog loads, from the locked edit when OK writes. An OK works from what the file holds at
@@ -91,8 +93,7 @@ void Form1::LoadTarget() {
 // Move-to-front: the text becomes entry 1 and older entries move down one place until the
 // text's own earlier place, so it never appears twice.
 static void saveArgumentTo(ProfileEdit& edit, const std::string& section,
-                           const std::array<std::string, kHistorySize>& history,
-                           std::string text) {
+                           const std::array<std::string, kHistorySize>& history, std::string text) {
     edit.WriteProfileString(section, "1", text);
     for (int i = 1; i <= kHistorySize - 1; ++i) {
         std::string entry = history[static_cast<std::size_t>(i - 1)];
@@ -176,7 +177,9 @@ void Form1::CMD_OK_Click(RunAs as) {
     s_.host.endProgram();
 }
 
-void Form1::CMD_Cancel_Click() { s_.host.unloadDialog(); }
+void Form1::CMD_Cancel_Click() {
+    s_.host.unloadDialog();
+}
 
 int Form1::Form_KeyPress(int keyAscii) {
     if (keyAscii == kKeyEscape) {
@@ -251,10 +254,14 @@ void Form1::focusArgumentBox() {
 }
 
 void Form1::menuCommand(const std::string& itemName) {
-    if (itemName == "browse_addfiles") browse_addfiles_Click();
-    else if (itemName == "browse_addfolders") browse_addfolders_Click();
-    else if (itemName == "browse_clear_addfiles") browse_clear_addfiles_Click();
-    else if (itemName == "browse_clear_addfolders") browse_clear_addfolders_Click();
+    if (itemName == "browse_addfiles")
+        browse_addfiles_Click();
+    else if (itemName == "browse_addfolders")
+        browse_addfolders_Click();
+    else if (itemName == "browse_clear_addfiles")
+        browse_clear_addfiles_Click();
+    else if (itemName == "browse_clear_addfolders")
+        browse_clear_addfolders_Click();
 }
 
 bool Form1::pickFilePiece(std::string& piece) {

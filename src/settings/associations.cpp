@@ -156,8 +156,8 @@ bool AssociationList::add(const std::string& typed) {
             // The profile engine turns line breaks into blanks; the list shows the entry as
             // the file holds it.
             std::string entry = ext;
-            file.WriteProfileString(kAssociationSection,
-                                    entryKey(static_cast<int>(entries.size())), entry);
+            file.WriteProfileString(kAssociationSection, entryKey(static_cast<int>(entries.size())),
+                                    entry);
             if (file.commit()) {
                 entries.push_back(entry);
                 outcome = Outcome::Added;
@@ -179,9 +179,8 @@ bool AssociationList::add(const std::string& typed) {
             // On Linux every extension the menus can name is taken; the cause of a refusal
             // is the text itself.
             host_.messageBox(owner_,
-                             systemStyle() == SystemStyle::Linux
-                                 ? menus::kUnusableExtensionMessage
-                                 : kAddFailedMessage,
+                             systemStyle() == SystemStyle::Linux ? menus::kUnusableExtensionMessage
+                                                                 : kAddFailedMessage,
                              kTitle, MsgButtons::Ok, MsgIcon::Critical);
             return false;
         case Outcome::NotSaved:

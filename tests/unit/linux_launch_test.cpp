@@ -173,18 +173,18 @@ TEST(LinuxLaunch, ANonProgramIsOfferedToTheDesktopsDefaultApplication) {
     request.arguments = Words{"-x"};
 
     host.answers.push_back(MsgResult::No);
-    EXPECT_FALSE(shell.execute(request));
+    EXPECT_TRUE(shell.execute(request).wasCancelled());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find("cannot be run with arguments"), std::string::npos);
     EXPECT_EQ(host.messages[0].buttons, MsgButtons::YesNo);
 
     host.answers.push_back(MsgResult::Yes);
-    EXPECT_TRUE(shell.execute(request));
+    EXPECT_TRUE(shell.execute(request).ok());
     EXPECT_EQ(rig.log(), notes + "\n");
 
     std::filesystem::remove(rig.temp.file("log"));
     request.arguments = Words{};
-    EXPECT_TRUE(shell.execute(request));
+    EXPECT_TRUE(shell.execute(request).ok());
     EXPECT_EQ(host.messages.size(), 2u);  // not asked
     EXPECT_EQ(rig.log(), notes + "\n");
 }
@@ -200,7 +200,7 @@ TEST(LinuxLaunch, LinksOpenWithTheDesktopAndTheMailLinkLosesItsBlank) {
     LinuxShell shell(host);
     ShellRequest request;
     request.file = "mailto: someone@example.com";
-    EXPECT_TRUE(shell.execute(request));
+    EXPECT_TRUE(shell.execute(request).ok());
     EXPECT_EQ(rig.log(), "mailto:someone@example.com\n");
 }
 

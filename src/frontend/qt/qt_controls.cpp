@@ -224,6 +224,14 @@ int QtComboBox::findString(const std::string& prefix) const {
     return -1;
 }
 
+void QtComboBox::setFocus() {
+    box_->setFocus(Qt::OtherFocusReason);
+}
+
+void QtComboBox::removeItem(int index) {
+    if (index >= 0 && index < box_->count()) box_->removeItem(index);
+}
+
 // --- list box ------------------------------------------------------------------------------
 
 QtListBox::QtListBox(QListWidget* list, const ControlSpec& spec, const FormMetrics& metrics)

@@ -100,6 +100,8 @@ public:
     int listIndex() const override;
     void setListIndex(int index) override;
     int findString(const std::string& prefix) const override;
+    void setFocus() override;
+    void removeItem(int index) override;
     QComboBox* box() const { return box_; }
 
 private:

@@ -158,9 +158,9 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     // the big one scaled down where there is no small one, and a fixed dialog frame shows
     // none. Shared icons belong to the system's cache: never destroyed here.
     if (spec_.hasIcon) {
-        auto small = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARVO),
-                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+        auto small =
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARVO), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
         SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
         SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
     } else {

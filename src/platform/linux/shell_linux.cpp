@@ -180,12 +180,13 @@ std::string startDetached(const std::vector<std::string>& command, const std::st
     return error == 0 ? std::string() : std::strerror(error);
 }
 
-bool LinuxShell::fail(const ShellRequest& request, const std::string& text) {
-    host_.messageBox(request.owner, text, kTitle, MsgButtons::Ok, MsgIcon::Critical);
-    return false;
+namespace {
+ShellResult fail(const std::string& text) {
+    return ShellResult::failed(0, text);
 }
+}  // namespace
 
-bool LinuxShell::openWithDesktop(const ShellRequest& request) {
+ShellResult LinuxShell::openWithDesktop(const ShellRequest& request) {
     std::string target = request.file;
     // The mail link is written "mailto: address"; the desktop's opener wants no blank.
     if (target.rfind("mailto:", 0) == 0) {
@@ -193,22 +194,27 @@ bool LinuxShell::openWithDesktop(const ShellRequest& request) {
         target = "mailto:" + (at == std::string::npos ? std::string() : target.substr(at));
     }
     const std::string opener = findProgram("xdg-open");
-    if (opener.empty())
-        return fail(request, "\"" + target + "\" cannot be opened: xdg-open was not found.");
+    if (opener.empty()) return fail("\"" + target + "\" cannot be opened: xdg-open was not found.");
     const std::string why = startDetached({opener, target}, request.directory.value_or(""));
-    if (!why.empty()) return fail(request, "\"" + target + "\" cannot be opened: " + why + ".");
-    return true;
+    if (!why.empty()) return fail("\"" + target + "\" cannot be opened: " + why + ".");
+    return ShellResult::started();
 }
 
-bool LinuxShell::execute(const ShellRequest& request) {
-    if (!request.arguments) return openWithDesktop(request);
+ShellResult LinuxShell::execute(const ShellRequest& request) {
+    if (!request.arguments) {
+        const ShellResult opened = openWithDesktop(request);
+        if (!opened.ok())
+            host_.messageBox(request.owner, opened.reason, kTitle, MsgButtons::Ok,
+                             MsgIcon::Critical);
+        return opened;
+    }
     const std::string folder = request.directory.value_or("");
     const RunPlan plan = planRun(request.file, *request.arguments);
     if (!plan.runnable) {
         if (!request.arguments->empty() &&
             host_.messageBox(request.owner, notRunnableQuestion(request.file), kTitle,
                              MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)
-            return false;
+            return ShellResult::cancelled();
         ShellRequest open;
         open.owner = request.owner;
         open.file = request.file;
@@ -219,15 +225,14 @@ bool LinuxShell::execute(const ShellRequest& request) {
     if (request.keepOpen) {
         const std::string terminal = findTerminal();
         if (terminal.empty())
-            return fail(request, "No terminal was found to run \"" + baseName(request.file) +
-                                     "\" in. Set $TERMINAL, or install xterm or another terminal.");
+            return fail("No terminal was found to run \"" + baseName(request.file) +
+                        "\" in. Set $TERMINAL, or install xterm or another terminal.");
         command = terminalCommand(terminal, folder, command);
     }
     const std::string why = startDetached(command, folder);
     if (!why.empty())
-        return fail(request,
-                    "\"" + baseName(command.front()) + "\" could not be started: " + why + ".");
-    return true;
+        return fail("\"" + baseName(command.front()) + "\" could not be started: " + why + ".");
+    return ShellResult::started();
 }
 
 }  // namespace tarvo::linux_desktop

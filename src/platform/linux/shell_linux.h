@@ -50,12 +50,13 @@ public:
     // With arguments: runs the file as planRun says (in a terminal when keepOpen); a file
     // that cannot be run is offered to the desktop's default application instead (without
     // asking when there are no arguments to lose). Without: opens the file or address with
-    // the desktop's default application. A failure is told in a message box.
-    bool execute(const ShellRequest& request) override;
+    // the desktop's default application. A launch that fails returns why, for the dialog to
+    // tell; a link that cannot be opened is told here, since its callers pass results over.
+    // Declining to open a file that cannot run is the user's answer: Cancelled.
+    ShellResult execute(const ShellRequest& request) override;
 
 private:
-    bool openWithDesktop(const ShellRequest& request);
-    bool fail(const ShellRequest& request, const std::string& text);
+    ShellResult openWithDesktop(const ShellRequest& request);
 
     Host& host_;
 };
