@@ -175,14 +175,14 @@ std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& ar
 
     std::map<DWORD, HANDLE> seen{{pi.dwProcessId, pi.hProcess}};
     std::vector<DWORD> order{pi.dwProcessId};
-    const auto end = std::chrono::steady_clock::now() + limit;
-    bool finished = false;
-    while (!finished && std::chrono::steady_clock::now() < end) {
+    // Adds the job's processes not seen yet; true when there was one.
+    const auto lookForNew = [&] {
         struct {
             JOBOBJECT_BASIC_PROCESS_ID_LIST list;
             ULONG_PTR more[63];
         } ids{};
         ids.list.NumberOfAssignedProcesses = 64;
+        bool found = false;
         if (QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof ids,
                                       nullptr)) {
             for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
@@ -192,12 +192,22 @@ std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& ar
                         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
                     seen[pid] = h;
                     order.push_back(pid);
+                    found = true;
                 }
             }
         }
+        return found;
+    };
+    const auto end = std::chrono::steady_clock::now() + limit;
+    bool finished = false;
+    while (!finished && std::chrono::steady_clock::now() < end) {
+        lookForNew();
         finished = true;
         for (const auto& [pid, h] : seen)
             if (WaitForSingleObject(h, 0) != WAIT_OBJECT_0) finished = false;
+        // A process may start its successor between the last look and its own end (the
+        // uninstaller's copy of itself): once every process seen has ended, look once more.
+        if (finished && lookForNew()) finished = false;
         if (!finished) Sleep(10);
     }
     std::optional<DWORD> code;
