@@ -98,14 +98,14 @@ QtForm::QtForm(const FormSpec& layout, BuildOptions options) : spec_(layout) {
 
 QtForm::~QtForm() = default;
 
-QFont QtForm::fontFor(const FontSpec& spec) const {
+QFont QtForm::fontFor(const FontSpec& face) const {
     // The desktop's UI face at the size the table was designed in, so every caption fits the
     // table's geometry at any DPI.
     QFont font = QApplication::font();
-    font.setPointSizeF(spec.points);
-    font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+    font.setPointSizeF(face.points);
+    font.setWeight(face.weight >= 700 ? QFont::Bold : QFont::Normal);
+    font.setItalic(face.italic);
+    font.setUnderline(face.underline);
     return font;
 }
 

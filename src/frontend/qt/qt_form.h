@@ -70,7 +70,7 @@ protected:
 
 private:
     QWidget* createWidget(const ControlSpec& spec, QWidget* parent);
-    QFont fontFor(const FontSpec& spec) const;
+    QFont fontFor(const FontSpec& face) const;
     // The control a widget belongs to (the widget itself or one inside it); null for none.
     QtControl* controlOf(QObject* object) const;
     bool handleKey(QObject* watched, QKeyEvent* key);

@@ -21,7 +21,7 @@ std::string homeFolder() {
     return folder;
 }
 
-// The base directory specification: a relative value is invalid and is ignored.
+// The XDG folders: a relative value counts as unset and is ignored.
 std::string xdgFolder(const char* variable, const char* underHome) {
     const char* value = std::getenv(variable);
     if (value != nullptr && value[0] == '/') {
