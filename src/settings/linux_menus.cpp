@@ -230,6 +230,29 @@ std::size_t lineEnd(std::string_view text, std::size_t pos) {
 
 // A small reader for the one shape of file Thunar keeps: a root <actions> holding <action>
 // elements. It finds the elements and their unique ids and leaves every byte where it is.
+// The '>' that closes a tag whose text starts at from, past quoted attribute values (which may
+// hold '>') and, for a document type, past its bracketed internal subset; text.size() when
+// there is none.
+std::size_t closingBracket(std::string_view text, std::size_t from, bool bracketed) {
+    int depth = 0;
+    char quote = 0;
+    for (std::size_t j = from; j < text.size(); ++j) {
+        const char c = text[j];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (bracketed && c == '[') {
+            ++depth;
+        } else if (bracketed && c == ']') {
+            --depth;
+        } else if (c == '>' && depth <= 0) {
+            return j;
+        }
+    }
+    return text.size();
+}
+
 std::optional<UcaFile> readUca(std::string_view text) {
     UcaFile file{};
     struct Open {
@@ -273,40 +296,13 @@ std::optional<UcaFile> readUca(std::string_view text) {
         }
         if (startsWith(rest, "<!")) {  // the document type, with its internal subset
             if (rootSeen) return std::nullopt;
-            int depth = 0;
-            char quote = 0;
-            std::size_t j = i + 2;
-            for (; j < text.size(); ++j) {
-                const char c = text[j];
-                if (quote != 0) {
-                    if (c == quote) quote = 0;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '[') {
-                    ++depth;
-                } else if (c == ']') {
-                    --depth;
-                } else if (c == '>' && depth <= 0) {
-                    break;
-                }
-            }
+            const std::size_t j = closingBracket(text, i + 2, true);
             if (j >= text.size()) return std::nullopt;
             i = j + 1;
             continue;
         }
         // An element's start or end tag; attribute values may hold '>'.
-        char quote = 0;
-        std::size_t j = i + 1;
-        for (; j < text.size(); ++j) {
-            const char c = text[j];
-            if (quote != 0) {
-                if (c == quote) quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
+        const std::size_t j = closingBracket(text, i + 1, false);
         if (j >= text.size()) return std::nullopt;
         const std::string_view tag = text.substr(i + 1, j - i - 1);
         const bool isEnd = !tag.empty() && tag[0] == '/';
