@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package dist/tarvolin_VERSION_amd64.deb: tarvolin (Release, stripped), its
-# desktop entry, AppStream metainfo and hicolor icons. Checks the desktop entry and the
-# metainfo with their validators first. Two builds of one commit give the same package.
+# desktop entry, AppStream metainfo, hicolor icons and manual page. Checks the desktop entry
+# and the metainfo with their validators first. Two builds of one commit give the same package.
 #
 # Usage: bash scripts/build-deb.sh
 # TARVO_DEB_BINARY=/path/to/tarvolin packages that file instead of building one (for trying
@@ -36,7 +36,7 @@ appstreamcli validate --no-net "$linux/com.example.tarvolin.metainfo.xml"
 echo "== staging"
 rm -rf "$stage"
 install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/share/applications" \
-    "$stage/usr/share/metainfo" "$stage/usr/share/doc/tarvolin"
+    "$stage/usr/share/metainfo" "$stage/usr/share/doc/tarvolin" "$stage/usr/share/man/man1"
 install -m 0755 "$binary" "$stage/usr/bin/tarvolin"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$stage/usr/bin/tarvolin"
 install -m 0644 "$linux/tarvolin.desktop" "$stage/usr/share/applications/"
@@ -46,6 +46,8 @@ for icon in "$linux"/icons/hicolor/*/apps/tarvolin.png; do
     install -D -m 0644 "$icon" "$stage/usr/share/icons/hicolor/$size/apps/tarvolin.png"
 done
 install -m 0644 "$linux/copyright" "$stage/usr/share/doc/tarvolin/copyright"
+sed "s/@VERSION@/$version/" "$linux/tarvolin.1" | gzip -9n >"$stage/usr/share/man/man1/tarvolin.1.gz"
+chmod 0644 "$stage/usr/share/man/man1/tarvolin.1.gz"
 
 # The libraries tarvolin links, as the package's dependencies (dpkg-shlibdeps wants a
 # source package's layout to run in; a throw-away one serves).

@@ -38,6 +38,10 @@ trap cleanup EXIT
 
 dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
 [ -x /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is not installed"
+[ "$(env -u DISPLAY /usr/bin/tarvolin --version)" = "tarvolin $version" ] ||
+    fail "tarvolin --version does not print tarvolin $version"
+zcat /usr/share/man/man1/tarvolin.1.gz 2>/dev/null | grep -q "^\.TH TARVOLIN 1 .*Tarvolin $version" ||
+    fail "no manual page for version $version"
 echo "check-deb: installed"
 
 home="$work/home"
@@ -86,7 +90,8 @@ dpkg --purge tarvolin >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dp
 [ ! -e /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is still there"
 for f in /usr/share/applications/tarvolin.desktop \
     /usr/share/metainfo/com.example.tarvolin.metainfo.xml \
-    /usr/share/icons/hicolor/48x48/apps/tarvolin.png /usr/share/doc/tarvolin; do
+    /usr/share/icons/hicolor/48x48/apps/tarvolin.png /usr/share/doc/tarvolin \
+    /usr/share/man/man1/tarvolin.1.gz; do
     [ ! -e "$f" ] || fail "$f is still there"
 done
 echo "check-deb: the package was removed"
