@@ -4,16 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMessageBox>
-#include <QClipboard>
 #include <QTest>
 #include <QTimer>
 
-#include "frontend/qt/qt_host.h"
-#include "qt/qt_rig.h"
 #include "common/system_style.h"
 #include "dialog/form1_layout.h"
+#include "frontend/qt/qt_host.h"
+#include "qt/qt_rig.h"
 
 namespace tarvo::test {
 namespace {
@@ -68,7 +68,8 @@ TEST(QtMessageBox, LongPathsAndWordsWrapInsteadOfWideningTheBox) {
         // The shown text is the whole text: only places to break were added.
         EXPECT_EQ(withoutBreakMarks(shown.text).toStdString(), text);
         // What Ctrl+C copies holds the text as it is.
-        EXPECT_NE(shown.copied.indexOf(QString::fromStdString(text)), -1) << shown.copied.left(300).toStdString();
+        EXPECT_NE(shown.copied.indexOf(QString::fromStdString(text)), -1)
+            << shown.copied.left(300).toStdString();
         EXPECT_EQ(shown.copied.indexOf(QChar(0x200B)), -1);
     }
     // Ordinary texts are shown as they are.

@@ -1,8 +1,9 @@
 // tarvolin's command line: options before the file, "--" and "--if-listed" ending them, usage
 // errors, and the start text made from the file.
+#include "app/command_options.h"
+
 #include <gtest/gtest.h>
 
-#include "app/command_options.h"
 #include "settings/linux_menus.h"
 
 namespace tarvo::cli {
@@ -19,8 +20,8 @@ TEST(CommandOptions, HelpAndVersionEndTheReading) {
     EXPECT_EQ(versionLine("2.6.0.2"), "tarvolin 2.6.0.2\n");
     // The usage names every start mode and option.
     const std::string text = usage();
-    for (const char* word : {"tarvolin FILE", "--unregister-all", "--if-listed FILE", "--help",
-                             "--version", "--"})
+    for (const char* word :
+         {"tarvolin FILE", "--unregister-all", "--if-listed FILE", "--help", "--version", "--"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 

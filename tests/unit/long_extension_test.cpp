@@ -49,7 +49,7 @@ struct LongHome {
     menus::MenuFolders folders;
 };
 
-const std::string kLongest = repeat("a", 209);          // 209 characters of a file name
+const std::string kLongest = repeat("a", 209);  // 209 characters of a file name
 const std::string kTooLong = repeat("z", 210);
 const std::string kLongestUnicode = repeat("\xC3\xA9", 34);  // "é" takes six: 204
 const std::string kTooLongUnicode = repeat("\xC3\xA9", 35);  // 210

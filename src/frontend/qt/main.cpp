@@ -64,19 +64,19 @@ int main(int argc, char** argv) {
     const tarvo::cli::Options options = tarvo::cli::parse(args);
     // Help, version and usage errors need no display and show no window.
     switch (options.action) {
-    case tarvo::cli::Action::Help:
-        std::fputs(tarvo::cli::usage().c_str(), stdout);
-        return 0;
-    case tarvo::cli::Action::Version:
-        std::fputs(tarvo::cli::versionLine(TARVO_VERSION).c_str(), stdout);
-        return 0;
-    case tarvo::cli::Action::UsageError:
-        std::fprintf(stderr, "tarvolin: %s\n", options.error.c_str());
-        std::fputs(tarvo::cli::usage().c_str(), stderr);
-        return tarvo::cli::kUsageExitCode;
-    case tarvo::cli::Action::UnregisterAll:
-    case tarvo::cli::Action::Start:
-        break;
+        case tarvo::cli::Action::Help:
+            std::fputs(tarvo::cli::usage().c_str(), stdout);
+            return 0;
+        case tarvo::cli::Action::Version:
+            std::fputs(tarvo::cli::versionLine(TARVO_VERSION).c_str(), stdout);
+            return 0;
+        case tarvo::cli::Action::UsageError:
+            std::fprintf(stderr, "tarvolin: %s\n", options.error.c_str());
+            std::fputs(tarvo::cli::usage().c_str(), stderr);
+            return tarvo::cli::kUsageExitCode;
+        case tarvo::cli::Action::UnregisterAll:
+        case tarvo::cli::Action::Start:
+            break;
     }
     // Dolphin's menu starts "tarvolin --if-listed FILE": Dolphin matches the list's MIME types
     // and every type derived from them, so the file's extension is looked at again below.

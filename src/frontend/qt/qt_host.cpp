@@ -85,7 +85,8 @@ MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const
     QClipboard* clipboard = QGuiApplication::clipboard();
     QObject::connect(clipboard, &QClipboard::dataChanged, &box, [clipboard] {
         const QString copied = clipboard->text();
-        if (copied.contains(QChar(0x200B))) clipboard->setText(QString(copied).remove(QChar(0x200B)));
+        if (copied.contains(QChar(0x200B)))
+            clipboard->setText(QString(copied).remove(QChar(0x200B)));
     });
     switch (icon) {
         case MsgIcon::Critical:
