@@ -21,11 +21,18 @@ if dpkg -s tarvolin >/dev/null 2>&1; then
     fail "tarvolin is installed already; this check installs and removes it itself"
 fi
 
-bash scripts/build-deb.sh >/dev/null || fail "the package did not build"
+deb=$(bash scripts/build-deb.sh | tail -n1) || fail "the package did not build"
 version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
-deb="dist/tarvolin_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "$deb is missing"
 echo "check-deb: built $deb"
+
+# Debian's own checks of a package, at their default level: no error and no warning.
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing lintian || fail "lintian could not be installed"
+lintian --fail-on error,warning "$deb" 2>&1 | grep -v 'running with root privileges'
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian found errors or warnings"
+echo "check-deb: lintian is content"
 
 work=$(mktemp -d)
 app_pid=
