@@ -241,7 +241,7 @@ Section "-${PRODUCT_NAME}"
     SetOutPath "$INSTDIR"
     ; MRU.INI and Settings.ini are the user's: the installer never writes them.
     File "/oname=Tarvo.exe" "${TARVO_EXE}"
-    File "/oname=LICENSE.txt" "${__FILEDIR__}/../../LICENSE"
+    File "/oname=LICENSE.txt" "../../LICENSE"
     WriteUninstaller "$INSTDIR\unins000.exe"
 
     ; Tarvo.exe without arguments opens its settings window.
