@@ -12,7 +12,9 @@ set_target_properties(tarvo_qt PROPERTIES AUTOMOC ON)
 target_link_libraries(tarvo_qt PUBLIC tarvo_core Qt6::Widgets)
 
 qt_add_executable(tarvolin src/frontend/qt/main.cpp src/frontend/qt/tarvolin.qrc)
-set_target_properties(tarvolin PROPERTIES AUTORCC ON)
+# The resource format without file times: the program's bytes do not depend on when the
+# tree was checked out.
+set_target_properties(tarvolin PROPERTIES AUTORCC ON AUTORCC_OPTIONS "--format-version;1")
 target_link_libraries(tarvolin PRIVATE tarvo_qt)
 # "tarvolin --version" prints the project's version.
 target_compile_definitions(tarvolin PRIVATE TARVO_VERSION="${PROJECT_VERSION}")

@@ -76,7 +76,10 @@ printf 'Source: tarvolin\n\nPackage: tarvolin\nArchitecture: any\n' >"$shlib/deb
 depends=$(cd "$shlib" && dpkg-shlibdeps -O "$stage/usr/bin/tarvolin" 2>/dev/null |
     sed -n 's/^shlibs:Depends=//p')
 
-size=$(du -sk --exclude=DEBIAN "$stage" | cut -f1)
+# In KiB as dpkg counts it (each file rounded up, one per folder), whatever file system the
+# tree is on.
+size=$(cd "$stage" && find usr \( -type f -printf '%s\n' \) -o \( -type d -printf '1024\n' \) |
+    awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }')
 cat >"$stage/DEBIAN/control" <<EOF
 Package: tarvolin
 Version: $debversion
