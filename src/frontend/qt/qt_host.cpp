@@ -43,6 +43,8 @@ MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const
                              MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(widgetOf(owner));
     box.setWindowTitle(toQt(title));
+    // Texts name files, and a file name is never markup: shown as it is, letter for letter.
+    box.setTextFormat(Qt::PlainText);
     // The core writes Windows line ends; one break each here.
     box.setText(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (icon) {
