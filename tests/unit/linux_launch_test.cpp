@@ -1,15 +1,19 @@
 // Starting files on Linux: what runs how, the terminal that stays open, and real detached
 // starts that record their arguments and working folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "doubles/fake_services.h"
+#include "doubles/form1_rig.h"
 #include "doubles/scoped_env.h"
+#include "doubles/scoped_style.h"
 #include "doubles/temp_folder.h"
 #include "platform/linux/shell_linux.h"
 
@@ -187,6 +191,100 @@ TEST(LinuxLaunch, ANonProgramIsOfferedToTheDesktopsDefaultApplication) {
     EXPECT_TRUE(shell.execute(request).ok());
     EXPECT_EQ(host.messages.size(), 2u);  // not asked
     EXPECT_EQ(rig.log(), notes + "\n");
+}
+
+// Looking at a named pipe for its "#!" line would wait for a writer that never comes: only a
+// regular file is read, and anything else is refused with what it is, without a question.
+TEST(LinuxLaunch, OnlyARegularFileIsReadOrStarted) {
+    LaunchRig rig;
+    const std::string fifo = rig.folder() + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // Runs look at the pipe; a reader that waits for a writer fails the test and is let go.
+    const auto bounded = [&](auto look) {
+        auto done = std::async(std::launch::async, look);
+        if (done.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+            ADD_FAILURE() << "the pipe was opened for reading";
+            while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+                ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        return done.get();
+    };
+    EXPECT_FALSE(bounded([&] { return planRun(fifo, {"-x"}); }).runnable);
+
+    const auto is = [](const std::string& path, const std::string& what) {
+        return path + " is " + what + ", not a file that can be run. Nothing was started.";
+    };
+    EXPECT_EQ(notStartable(fifo), is(fifo, "a named pipe"));
+    EXPECT_EQ(notStartable(rig.folder()), is(rig.folder(), "a folder"));
+    EXPECT_EQ(notStartable("/dev/null"), is("/dev/null", "a device"));
+    EXPECT_EQ(notStartable(rig.folder() + "/gone.sh"), rig.folder() + "/gone.sh was not found.");
+    EXPECT_EQ(notStartable(rig.folder() + "/record.sh/x"),
+              rig.folder() + "/record.sh/x was not found.");
+    EXPECT_EQ(notStartable(rig.folder() + "/record.sh"), "");
+
+    FakeHost host;
+    LinuxShell shell(host);
+    ShellRequest request;
+    request.file = fifo;
+    request.directory = rig.folder();
+    request.arguments = Words{"-x"};
+    const ShellResult result = bounded([&] { return shell.execute(request); });
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.reason, notStartable(fifo));
+    EXPECT_TRUE(host.messages.empty());  // not offered to another application
+    EXPECT_EQ(shell.startRefusal(fifo), notStartable(fifo));
+}
+
+// A missing interpreter is named, whether the kernel would read the line (an executable
+// script) or the program does (a script without the execute bit), in a terminal too.
+TEST(LinuxLaunch, AMissingInterpreterIsNamed) {
+    LaunchRig rig;
+    FakeHost host;
+    LinuxShell shell(host);
+    ShellRequest request;
+    request.directory = rig.folder();
+    request.arguments = Words{"a"};
+    for (const mode_t mode : {0755, 0644}) {
+        for (const bool keepOpen : {false, true}) {
+            request.file = rig.script("tool.py", "#!/usr/bin/python9 -u\nprint(1)\n", mode);
+            request.keepOpen = keepOpen;
+            const ShellResult result = shell.execute(request);
+            EXPECT_FALSE(result.ok());
+            EXPECT_EQ(result.reason,
+                      "\"tool.py\" cannot be run: the interpreter its \"#!\" line names, "
+                      "/usr/bin/python9, was not found.")
+                << mode;
+        }
+    }
+    request.keepOpen = false;
+    request.file = rig.script("env.py", "#!/usr/bin/env python9\n", 0755);
+    EXPECT_NE(shell.execute(request).reason.find(", python9, was not found."), std::string::npos);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+// OK on a file that is gone: the message says so, nothing is recorded and nothing started,
+// with and without a text.
+TEST(LinuxLaunch, AMissingFileIsToldAndNothingIsRecorded) {
+    Form1Rig rig;
+    const ScopedLinuxStyle style(rig.temp.path());
+    LinuxShell shell(rig.host);
+    Form1 dialog{{rig.form, rig.Label1, rig.cmbArg, rig.Check1, rig.CMD_OK, rig.CMD_Cancel,
+                  rig.CMD_Browse, rig.CMD_About, rig.CMD_WIDTH},
+                 {rig.host, shell, rig.files, rig.folders}};
+    const std::string gone = rig.temp.file("gone.sh");
+    dialog.setTargetPath(gone);
+    dialog.LoadTarget();
+    for (const char* text : {"-v", ""}) {
+        rig.cmbArg.setText(text);
+        dialog.CMD_OK_Click();
+    }
+    ASSERT_EQ(rig.host.messages.size(), 2u);
+    for (const auto& message : rig.host.messages) {
+        EXPECT_EQ(message.text, gone + " was not found.");
+        EXPECT_EQ(message.icon, MsgIcon::Critical);
+    }
+    EXPECT_EQ(rig.host.ended, 2);
+    EXPECT_FALSE(rig.temp.exists("state/tarvolin/MRU.INI"));
 }
 
 TEST(LinuxLaunch, LinksOpenWithTheDesktopAndTheMailLinkLosesItsBlank) {

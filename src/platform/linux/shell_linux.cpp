@@ -10,7 +10,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 extern char** environ;
 
@@ -32,12 +31,25 @@ bool isExecutableFile(const std::string& path) {
            ::access(path.c_str(), X_OK) == 0;
 }
 
-// The "#!" line's interpreter and its one optional argument, as the kernel reads them.
+// The "#!" line's interpreter and its one optional argument, as the kernel reads them. Only
+// a regular file is read: opening a named pipe or a device to look would wait for a writer
+// or take what the device gives.
 std::optional<std::vector<std::string>> interpreterOf(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
     char head[256] = {};
-    in.read(head, sizeof head);
-    const std::string line(head, static_cast<std::size_t>(in.gcount()));
+    std::size_t got = 0;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        while (got < sizeof head) {
+            const ssize_t n = ::read(fd, head + got, sizeof head - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+    }
+    ::close(fd);
+    const std::string line(head, got);
     if (line.size() < 2 || line[0] != '#' || line[1] != '!') return std::nullopt;
     const auto end = line.find('\n');
     if (end == std::string::npos) return std::nullopt;  // longer than the kernel reads
@@ -57,6 +69,23 @@ std::optional<std::vector<std::string>> interpreterOf(const std::string& file) {
     return interpreter;
 }
 
+// The program a file's "#!" line names when it is not there to run the file ("/usr/bin/
+// python9", or the name after "/usr/bin/env" that the search path does not hold); empty when
+// it is there, or when the file has no such line.
+std::string missingInterpreter(const std::string& file) {
+    const auto interpreter = interpreterOf(file);
+    if (!interpreter) return {};
+    const std::string& program = interpreter->front();
+    if (program.front() == '/' && !isExecutableFile(program)) return program;
+    if (baseName(program) == "env" && interpreter->size() == 2) {
+        const std::string& name = interpreter->back();
+        if (name.front() != '-' && name.find_first_of(" \t/") == std::string::npos &&
+            findProgram(name).empty())
+            return name;
+    }
+    return {};
+}
+
 std::string notRunnableQuestion(const std::string& file) {
     return "\"" + baseName(file) +
            "\" is not a program: it is not executable and has no \"#!\" line naming an "
@@ -65,6 +94,21 @@ std::string notRunnableQuestion(const std::string& file) {
 }
 
 }  // namespace
+
+std::string notStartable(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return path + " was not found.";
+        return path + " cannot be reached: " + std::strerror(errno) + ".";
+    }
+    if (S_ISREG(info.st_mode)) return {};
+    const char* what = S_ISDIR(info.st_mode)                            ? "a folder"
+                       : S_ISFIFO(info.st_mode)                         ? "a named pipe"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                       : S_ISSOCK(info.st_mode)                         ? "a socket"
+                                                                        : "no ordinary file";
+    return path + " is " + what + ", not a file that can be run. Nothing was started.";
+}
 
 const char kKeepOpenScript[] =
     "cd -- \"$1\" || printf '%s\\n' \"Cannot enter the folder $1\"\n"
@@ -186,6 +230,10 @@ ShellResult fail(const std::string& text) {
 }
 }  // namespace
 
+std::string LinuxShell::startRefusal(const std::string& file) {
+    return notStartable(file);
+}
+
 ShellResult LinuxShell::openWithDesktop(const ShellRequest& request) {
     std::string target = request.file;
     // The mail link is written "mailto: address"; the desktop's opener wants no blank.
@@ -208,6 +256,7 @@ ShellResult LinuxShell::execute(const ShellRequest& request) {
                              MsgIcon::Critical);
         return opened;
     }
+    if (std::string why = notStartable(request.file); !why.empty()) return fail(why);
     const std::string folder = request.directory.value_or("");
     const RunPlan plan = planRun(request.file, *request.arguments);
     if (!plan.runnable) {
@@ -221,6 +270,10 @@ ShellResult LinuxShell::execute(const ShellRequest& request) {
         open.directory = request.directory;
         return openWithDesktop(open);
     }
+    if (const std::string missing = missingInterpreter(request.file); !missing.empty())
+        return fail("\"" + baseName(request.file) +
+                    "\" cannot be run: the interpreter its \"#!\" line names, " + missing +
+                    ", was not found.");
     std::vector<std::string> command = plan.command;
     if (request.keepOpen) {
         const std::string terminal = findTerminal();
