@@ -122,6 +122,22 @@ TEST(LinuxLaunch, TheKeepOpenScriptRunsTheCommandInItsFolderThenTheShell) {
     EXPECT_EQ(rig.temp.read("out"), "shell -i\n");
 }
 
+// A folder that cannot be entered: the file is not run in another folder; the terminal says
+// why and stays open with the shell.
+TEST(LinuxLaunch, TheKeepOpenScriptRunsNothingWhenItsFolderCannotBeEntered) {
+    LaunchRig rig;
+    const std::string script = rig.script("keep-open", kKeepOpenScript, 0644);
+    const std::string shell = rig.script("shell.sh", "#!/bin/sh\necho shell -i\n", 0755);
+    const std::string gone = rig.folder() + "/gone";
+    const std::string out = rig.temp.file("out");
+    const std::string line = "cd / && SHELL='" + shell + "' /bin/sh '" + script + "' '" + gone +
+                             "' '" + rig.folder() + "/record.sh' a > '" + out + "' 2>/dev/null";
+    EXPECT_EQ(std::system(line.c_str()), 0);
+    EXPECT_FALSE(rig.temp.exists("log"));  // the recorder never ran
+    EXPECT_EQ(rig.temp.read("out"),
+              "\nThe folder " + gone + " cannot be entered.\nNothing was run.\nshell -i\n");
+}
+
 TEST(LinuxLaunch, TheChosenTerminalIsRunInItsOwnWay) {
     // x-terminal-emulator leading to a wrapper: the terminal behind it is run with its own
     // option, so no wrapper turns the words into one command text.

@@ -110,12 +110,17 @@ std::string notStartable(const std::string& path) {
     return path + " is " + what + ", not a file that can be run. Nothing was started.";
 }
 
+// A folder that cannot be entered runs nothing: the file would otherwise run in whatever
+// folder the terminal started in. Either way the terminal stays open with the user's shell.
 const char kKeepOpenScript[] =
-    "cd -- \"$1\" || printf '%s\\n' \"Cannot enter the folder $1\"\n"
-    "shift\n"
-    "\"$@\"\n"
-    "status=$?\n"
-    "printf '\\n[%s ended with exit status %d]\\n' \"$1\" \"$status\"\n"
+    "if cd -- \"$1\"; then\n"
+    "  shift\n"
+    "  \"$@\"\n"
+    "  status=$?\n"
+    "  printf '\\n[%s ended with exit status %d]\\n' \"$1\" \"$status\"\n"
+    "else\n"
+    "  printf '\\n%s\\n%s\\n' \"The folder $1 cannot be entered.\" \"Nothing was run.\"\n"
+    "fi\n"
     "exec \"${SHELL:-/bin/sh}\" -i\n";
 
 RunPlan planRun(const std::string& file, const std::vector<std::string>& arguments) {
