@@ -74,15 +74,18 @@ check "history" "$(printf '[probe.sh]\r\n0=0\r\n1=-v "a b" c\r\n')" \
     "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
 rm -f "$work/probe.log"
 
-# 2. "&CMD": xterm runs the probe and stays open afterwards. $TERMINAL is a wrapper that
+# 2. "&CMD": xterm runs the probe and stays open afterwards, its window titled with the
+# probe's name. $TERMINAL is a wrapper named xterm (so it is given xterm's options) that
 # records xterm's process id, so the test ends exactly that process.
-cat > "$work/term.sh" <<TERM
+mkdir "$work/bin"
+cat > "$work/bin/xterm" <<TERM
 #!/bin/sh
 echo \$\$ > "$work/term.pid"
-exec xterm "\$@"
+exec /usr/bin/xterm "\$@"
 TERM
-chmod +x "$work/term.sh"
-export TERMINAL="$work/term.sh"
+chmod +x "$work/bin/xterm"
+export TERMINAL="$work/bin/xterm"
+export SHELL=/bin/sh  # the shell the terminal keeps open; it leaves the window's title alone
 start_dialog
 xdotool key ctrl+a
 xdotool type --delay 40 -- "'x y' z"
@@ -95,6 +98,8 @@ check "arguments in the terminal" "$(printf '%s\n<x y>\n<z>' "$folder")" \
 term_pid=$(cat "$work/term.pid" 2>/dev/null)
 sleep 1
 check "the terminal stays open" "open" "$( [ -n "$term_pid" ] && kill -0 "$term_pid" 2>/dev/null && echo open || echo closed)"
+check "the terminal is titled with the file's name" "probe.sh" \
+    "$(xdotool search --name '^probe\.sh$' >/dev/null 2>&1 && echo probe.sh || echo other)"
 check "history with the console box" "$(printf '[probe.sh]\r\n0=1\r\n1='"'"'x y'"'"' z\r\n2=-v "a b" c\r\n')" \
     "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
 

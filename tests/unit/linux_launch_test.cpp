@@ -96,11 +96,17 @@ TEST(LinuxLaunch, TheTerminalGetsTheFixedScriptAndEveryWordSeparately) {
         head.insert(head.end(), tail.begin(), tail.end());
         return head;
     };
-    EXPECT_EQ(terminalCommand("/usr/bin/xterm", "/x/", command), with({"/usr/bin/xterm", "-e"}));
-    EXPECT_EQ(terminalCommand("gnome-terminal", "/x/", command), with({"gnome-terminal", "--"}));
-    EXPECT_EQ(terminalCommand("xfce4-terminal", "/x/", command), with({"xfce4-terminal", "-x"}));
-    EXPECT_EQ(terminalCommand("xdg-terminal-exec", "/x/", command), with({"xdg-terminal-exec"}));
-    EXPECT_EQ(terminalCommand("konsole", "/x/", command), with({"konsole", "-e"}));
+    // The window is titled with the file's name where the terminal takes a title.
+    const auto run = [&](const std::string& terminal) {
+        return terminalCommand(terminal, "/x/", command, "run me.sh");
+    };
+    EXPECT_EQ(run("/usr/bin/xterm"), with({"/usr/bin/xterm", "-T", "run me.sh", "-e"}));
+    EXPECT_EQ(run("uxterm"), with({"uxterm", "-T", "run me.sh", "-e"}));
+    EXPECT_EQ(run("gnome-terminal"), with({"gnome-terminal", "--title", "run me.sh", "--"}));
+    EXPECT_EQ(run("xfce4-terminal"), with({"xfce4-terminal", "-T", "run me.sh", "-x"}));
+    EXPECT_EQ(run("xdg-terminal-exec"), with({"xdg-terminal-exec"}));
+    EXPECT_EQ(run("konsole"), with({"konsole", "-p", "tabtitle=run me.sh", "-e"}));
+    EXPECT_EQ(run("/opt/mine"), with({"/opt/mine", "-e"}));  // a terminal of its own ways
 }
 
 TEST(LinuxLaunch, TheKeepOpenScriptRunsTheCommandInItsFolderThenTheShell) {
@@ -113,8 +119,8 @@ TEST(LinuxLaunch, TheKeepOpenScriptRunsTheCommandInItsFolderThenTheShell) {
                    0755);
     const ScopedEnv shellVar("SHELL", shell);
     const std::string exe = rig.folder() + "/record.sh";
-    Words line = terminalCommand("xterm", rig.folder(), {exe, "a b", "c"});
-    line.erase(line.begin(), line.begin() + 2);  // the terminal and its -e
+    Words line = terminalCommand("xterm", rig.folder(), {exe, "a b", "c"}, "record.sh");
+    line.erase(line.begin(), line.begin() + 4);  // the terminal, its title and its -e
     EXPECT_EQ(startDetached(line, "/"), "");
     EXPECT_EQ(rig.log(), rig.folder() + "\n<a b>\n<c>\n");
     for (int i = 0; i < 200 && !rig.temp.exists("out"); ++i)
@@ -151,10 +157,11 @@ TEST(LinuxLaunch, TheChosenTerminalIsRunInItsOwnWay) {
                                     bin.file("x-terminal-emulator"));
     std::filesystem::create_symlink(bin.file("konsole"), bin.file("x-terminal-emulator-2"));
     const std::string real = std::filesystem::canonical(bin.path()).string();
-    const Words wrapped = terminalCommand(bin.file("x-terminal-emulator"), "/x", {"/x/a"});
-    EXPECT_EQ(Words(wrapped.begin(), wrapped.begin() + 2), (Words{real + "/gnome-terminal", "--"}));
+    const Words wrapped = terminalCommand(bin.file("x-terminal-emulator"), "/x", {"/x/a"}, "a");
+    EXPECT_EQ(Words(wrapped.begin(), wrapped.begin() + 4),
+              (Words{real + "/gnome-terminal", "--title", "a", "--"}));
     // A link by any other name is run as it is named.
-    const Words linked = terminalCommand(bin.file("x-terminal-emulator-2"), "/x", {"/x/a"});
+    const Words linked = terminalCommand(bin.file("x-terminal-emulator-2"), "/x", {"/x/a"}, "a");
     EXPECT_EQ(Words(linked.begin(), linked.begin() + 2),
               (Words{bin.file("x-terminal-emulator-2"), "-e"}));
 }

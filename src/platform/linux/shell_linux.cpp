@@ -139,7 +139,8 @@ RunPlan planRun(const std::string& file, const std::vector<std::string>& argumen
 }
 
 std::vector<std::string> terminalCommand(const std::string& terminal, const std::string& folder,
-                                         const std::vector<std::string>& command) {
+                                         const std::vector<std::string>& command,
+                                         const std::string& title) {
     // x-terminal-emulator is a link to the chosen terminal; its conventions are that
     // terminal's. Debian's ".wrapper" scripts translate xterm's options into a command text,
     // so the terminal behind a wrapper is run itself.
@@ -157,6 +158,14 @@ std::vector<std::string> terminalCommand(const std::string& terminal, const std:
     }
     const std::string name = baseName(program);
     std::vector<std::string> line{program};
+    // Each terminal's own way of naming its window, so that it shows the file it runs rather
+    // than the terminal's own name. The others keep their own title.
+    if (name == "xterm" || name == "uxterm" || name == "lxterm" || name == "xfce4-terminal")
+        line.insert(line.end(), {"-T", title});
+    else if (name == "gnome-terminal")
+        line.insert(line.end(), {"--title", title});
+    else if (name == "konsole")
+        line.insert(line.end(), {"-p", "tabtitle=" + title});
     // Each terminal's own way of saying "run this program with these arguments".
     if (name == "gnome-terminal")
         line.push_back("--");
@@ -285,7 +294,7 @@ ShellResult LinuxShell::execute(const ShellRequest& request) {
         if (terminal.empty())
             return fail("No terminal was found to run \"" + baseName(request.file) +
                         "\" in. Set $TERMINAL, or install xterm or another terminal.");
-        command = terminalCommand(terminal, folder, command);
+        command = terminalCommand(terminal, folder, command, baseName(request.file));
     }
     const std::string why = startDetached(command, folder);
     if (!why.empty())

@@ -28,9 +28,11 @@ RunPlan planRun(const std::string& file, const std::vector<std::string>& argumen
 extern const char kKeepOpenScript[];
 // The terminal's command line that runs command in folder through that script, in the way of
 // the terminal that terminal really is (x-terminal-emulator and Debian's ".wrapper" scripts
-// are followed to it).
+// are followed to it), with title as its window's title where the terminal takes one (xterm
+// and its uxterm and lxterm, gnome-terminal, konsole, xfce4-terminal).
 std::vector<std::string> terminalCommand(const std::string& terminal, const std::string& folder,
-                                         const std::vector<std::string>& command);
+                                         const std::vector<std::string>& command,
+                                         const std::string& title);
 // The first terminal found of: $TERMINAL, xdg-terminal-exec, x-terminal-emulator, konsole,
 // gnome-terminal, xfce4-terminal, xterm. Empty when there is none.
 std::string findTerminal();
