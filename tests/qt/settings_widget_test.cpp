@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/command_options.h"
 #include "qt/qt_rig.h"
 #include "settings/settings_layout.h"
 
@@ -68,6 +69,14 @@ TEST(QtStart, RemoveAllEndsWithoutAWindow) {
     EXPECT_EQ(rig.host.ended, 1);
     EXPECT_FALSE(rig.dialog().isVisible());
     EXPECT_EQ(rig.program.settings(), nullptr);
+}
+
+// "cleareg" typed in "/" names the file /cleareg: the switch is only ever the text as typed.
+TEST(QtStart, ARelativeClearegIsAFile) {
+    QtRig rig;
+    EXPECT_EQ(rig.program.start(cli::startText({"cleareg"}, "/")), StartMode::Dialog);
+    EXPECT_EQ(rig.program.dialog().form1().TargetPath(), "/cleareg");
+    EXPECT_EQ(rig.host.ended, 0);
 }
 
 TEST(QtHandOver, QuestionMarkShowsTheSettingsAndOkBringsTheDialogBack) {
