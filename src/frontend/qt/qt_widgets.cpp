@@ -1,0 +1,130 @@
+// The link label, the data label and the frame of the Qt front end.
+#include "frontend/qt/qt_widgets.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStyleOptionFrame>
+#include <QStylePainter>
+#include <QTextDocument>
+
+namespace tarvo::qt {
+
+// --- link label ----------------------------------------------------------------------------
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setTextFormat(Qt::PlainText);
+    // The palette's link colour, so a dark or high-contrast theme keeps it readable.
+    setForegroundRole(QPalette::Link);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void LinkLabel::activate() {
+    if (activated) activated();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (event->modifiers() & ~Qt::KeypadModifier) break;
+            event->accept();
+            activate();
+            return;
+        default:
+            break;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        activate();
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.backgroundColor = palette().color(backgroundRole());
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+}
+
+// --- data label ----------------------------------------------------------------------------
+
+DataLabel::DataLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setData(text);
+}
+
+void DataLabel::setData(const QString& text) {
+    setText(text);
+    // As plain text: a file name may look like markup ("<b>.sh").
+    setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
+}
+
+// The width the text may take: up to the first control that stands in front of the label.
+int DataLabel::room() const {
+    int right = geometry().right();
+    if (const QWidget* parent = parentWidget()) {
+        bool front = false;
+        for (const QObject* child : parent->children()) {
+            if (child == this) {
+                front = true;  // later children stand in front
+                continue;
+            }
+            const auto* sibling = qobject_cast<const QWidget*>(child);
+            if (!front || !sibling || sibling->isHidden()) continue;
+            const QRect other = sibling->geometry();
+            if (other.intersects(geometry()) && other.left() > x())
+                right = std::min(right, other.left() - 1);
+        }
+    }
+    return std::max(0, right - x() + 1 - 2 * margin());
+}
+
+QString DataLabel::shownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideRight, room());
+}
+
+void DataLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    area.setWidth(room());
+    style()->drawItemText(&painter, area, static_cast<int>(alignment()) | Qt::TextSingleLine,
+                          palette(), isEnabled(), shownText(), foregroundRole());
+}
+
+// --- frame ---------------------------------------------------------------------------------
+
+FrameBox::FrameBox(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+
+QRect FrameBox::borderRect() const {
+    return rect().adjusted(0, fontMetrics().height() / 2, 0, 0);
+}
+
+void FrameBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionFrame frame;
+    frame.initFrom(this);
+    frame.rect = borderRect();
+    frame.lineWidth = 1;
+    painter.drawPrimitive(QStyle::PE_FrameGroupBox, frame);
+    if (title().isEmpty()) return;
+    // The caption on the line, on the window's own background, with a blank either side.
+    const QFontMetrics metrics = fontMetrics();
+    const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
+    const QRect caption(metrics.averageCharWidth(), 0,
+                        metrics.horizontalAdvance(title()) + 2 * blank, metrics.height());
+    painter.fillRect(caption, palette().brush(backgroundRole()));
+    painter.drawItemText(caption, Qt::AlignCenter | Qt::TextSingleLine, palette(), isEnabled(),
+                         title(), QPalette::WindowText);
+}
+
+}  // namespace tarvo::qt
