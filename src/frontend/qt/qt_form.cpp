@@ -118,7 +118,7 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
     std::unique_ptr<QtControl> control;
     switch (spec.kind) {
         case ControlKind::Button: {
-            auto* button = new QPushButton(toQt(spec.caption), parent);
+            auto* button = new FocusButton(toQt(spec.caption), parent);
             button->setDefault(spec.defaultButton);
             connect(button, &QPushButton::clicked, this, [this, name = spec.name] {
                 if (events.click) events.click(name);
@@ -147,7 +147,7 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
             break;
         }
         case ControlKind::ListBox: {
-            auto* list = new QListWidget(parent);
+            auto* list = new FocusListBox(parent);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             // After the selection has changed: the current row moves before it does.
             connect(list, &QListWidget::itemSelectionChanged, this, [this, name = spec.name] {

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionFrame>
 #include <QStylePainter>
@@ -125,6 +126,44 @@ void FrameBox::paintEvent(QPaintEvent*) {
     painter.fillRect(caption, palette().brush(backgroundRole()));
     painter.drawItemText(caption, Qt::AlignCenter | Qt::TextSingleLine, palette(), isEnabled(),
                          title(), QPalette::WindowText);
+}
+
+// --- button ------------------------------------------------------------------------------
+
+void FocusButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    if (!hasFocus()) return;
+    QStylePainter painter(this);
+    QStyleOptionButton button;
+    initStyleOption(&button);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &button, this);
+    focus.backgroundColor = palette().color(QPalette::Button);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+}
+
+// --- list box ------------------------------------------------------------------------------
+
+void FocusListBox::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    if (!hasFocus() || count() > 0) return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = viewport()->rect();
+    focus.backgroundColor = palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+void FocusListBox::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void FocusListBox::focusOutEvent(QFocusEvent* event) {
+    QListWidget::focusOutEvent(event);
+    viewport()->update();
 }
 
 }  // namespace tarvo::qt

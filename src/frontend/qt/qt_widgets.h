@@ -5,6 +5,8 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <functional>
 
 namespace tarvo::qt {
@@ -51,6 +53,28 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// A push button that marks the focus inside itself: the Fusion style draws a focused button
+// like the default one, so the default button looked the same with the focus and without.
+class FocusButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A list box that shows where the focus is even while it holds no entry (the style marks only
+// the current entry).
+class FocusListBox final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 };
 
 }  // namespace tarvo::qt
