@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <qdrawutil.h>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionFrame>
@@ -111,12 +112,10 @@ QRect FrameBox::borderRect() const {
 }
 
 void FrameBox::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
-    QStyleOptionFrame frame;
-    frame.initFrom(this);
-    frame.rect = borderRect();
-    frame.lineWidth = 1;
-    painter.drawPrimitive(QStyle::PE_FrameGroupBox, frame);
+    // An etched line in the palette's shades, as a Windows frame: the styles' own frame would
+    // put its border below the caption.
+    QPainter painter(this);
+    qDrawShadeRect(&painter, borderRect(), palette(), true, 1, 0);
     if (title().isEmpty()) return;
     // The caption on the line, on the window's own background, with a blank either side.
     const QFontMetrics metrics = fontMetrics();
@@ -124,8 +123,8 @@ void FrameBox::paintEvent(QPaintEvent*) {
     const QRect caption(metrics.averageCharWidth(), 0,
                         metrics.horizontalAdvance(title()) + 2 * blank, metrics.height());
     painter.fillRect(caption, palette().brush(backgroundRole()));
-    painter.drawItemText(caption, Qt::AlignCenter | Qt::TextSingleLine, palette(), isEnabled(),
-                         title(), QPalette::WindowText);
+    style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextSingleLine, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
 }
 
 // --- button ------------------------------------------------------------------------------
