@@ -36,4 +36,4 @@ unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 # The session bus ends with the script it runs, and the accessibility bus with it.
 dbus-run-session -- /usr/bin/python3 "$here/a11y_e2e.py" "$tarvolin" "$work" 2> >(
     grep -v -e 'Failed to set fd limit' -e 'Activating service' -e 'Successfully activated' \
-        -e 'SpiRegistry daemon' -e 'AT-SPI: Cannot open default display' -e '^$' >&2)
+        -e 'SpiRegistry daemon' -e 'AT-SPI: Cannot open default display' -e 'X connection to' -e '^$' >&2)
