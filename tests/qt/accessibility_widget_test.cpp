@@ -136,8 +136,8 @@ TEST(QtAccessibility, TheLinksAreReachedWithTabAndOpenedWithEnterOrSpace) {
     qt::SettingsWindow* settings = openSettings(rig);
     ASSERT_NE(settings, nullptr);
     part(settings, "CMD_OK")->setFocus();
-    EXPECT_EQ(tabRound(6), (Names{"List1", "CMD_ADD", "CMD_File", "CMD_ClearAll", "lbl_MAIL",
-                                  "lbl_WWW"}));
+    EXPECT_EQ(tabRound(6),
+              (Names{"List1", "CMD_ADD", "CMD_File", "CMD_ClearAll", "lbl_MAIL", "lbl_WWW"}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     ASSERT_EQ(rig.shell.requests.size(), 1u);
     EXPECT_EQ(rig.shell.requests[0].file, "https://www.example.com/tarvolin");
@@ -177,8 +177,8 @@ TEST(QtAccessibility, TheFocusIsVisibleOnEveryControlInEveryState) {
     rig.setMru("[run.sh]\r\n0=0\r\n1=-v\r\n");
     rig.program.start(rig.target());
     ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.dialog()));
-    const Names dialog{"cmbArg", "Check1", "CMD_OK", "CMD_Cancel", "CMD_Browse", "CMD_About",
-                       "CMD_WIDTH"};
+    const Names dialog{"cmbArg",     "Check1",    "CMD_OK",   "CMD_Cancel",
+                       "CMD_Browse", "CMD_About", "CMD_WIDTH"};
     EXPECT_EQ(expectVisibleFocus("collapsed"), dialog);
     QTest::keyClick(rig.widget("CMD_WIDTH"), Qt::Key_Space);  // expanded
     ASSERT_EQ(static_cast<QPushButton*>(rig.widget("CMD_WIDTH"))->text(), "<");
@@ -188,9 +188,8 @@ TEST(QtAccessibility, TheFocusIsVisibleOnEveryControlInEveryState) {
     qt::SettingsWindow* settings = openSettings(rig);
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&settings->native()));
-    EXPECT_EQ(expectVisibleFocus("settings"),
-              (Names{"CMD_OK", "List1", "CMD_ADD", "CMD_File", "CMD_ClearAll", "lbl_MAIL",
-                     "lbl_WWW"}));
+    EXPECT_EQ(expectVisibleFocus("settings"), (Names{"CMD_OK", "List1", "CMD_ADD", "CMD_File",
+                                                     "CMD_ClearAll", "lbl_MAIL", "lbl_WWW"}));
 }
 
 // A palette no style would pick by itself: light text on a dark window, and its own link colour.
@@ -279,18 +278,18 @@ void expectNothingClipped(QWidget* window, const std::string& what) {
             QStyleOptionButton option;
             option.initFrom(button);
             option.text = button->text();
-            const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents,
-                                                               &option, button);
-            const QRect text = fm.boundingRect(room, Qt::AlignCenter | Qt::TextShowMnemonic,
-                                               button->text());
+            const QRect room =
+                button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            const QRect text =
+                fm.boundingRect(room, Qt::AlignCenter | Qt::TextShowMnemonic, button->text());
             EXPECT_TRUE(room.contains(text)) << at;
         } else if (auto* box = qobject_cast<QCheckBox*>(w)) {
             EXPECT_LE(box->sizeHint().width(), box->width()) << at;
             EXPECT_LE(fm.height(), box->height()) << at;
         } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {
             EXPECT_LT(fm.horizontalAdvance(frame->title()), frame->width()) << at;
-        } else if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty() &&
-                                                           !dynamic_cast<qt::DataLabel*>(w)) {
+        } else if (auto* label = qobject_cast<QLabel*>(w);
+                   label && !label->text().isEmpty() && !dynamic_cast<qt::DataLabel*>(w)) {
             EXPECT_LE(fm.horizontalAdvance(label->text()), label->contentsRect().width()) << at;
             EXPECT_LE(fm.height(), label->height()) << at;
         }
@@ -325,9 +324,10 @@ TEST(QtLargeText, TheSettingsWindowKeepsItsListInsideItsFrameAndItsCaptionsApart
                 << what << ": " << inside << " in " << border.top() << ".." << border.bottom();
         }
         // Each caption keeps its room before the link on its row.
-        const int gap = static_cast<int>(std::lround(
-            qt::QtForm::kLabelGap * settings->native().metrics().dpi / 1440.0));
-        for (const auto& [caption, link] : {std::pair{"Label3", "lbl_MAIL"}, {"Label4", "lbl_WWW"}}) {
+        const int gap = static_cast<int>(
+            std::lround(qt::QtForm::kLabelGap * settings->native().metrics().dpi / 1440.0));
+        for (const auto& [caption, link] :
+             {std::pair{"Label3", "lbl_MAIL"}, {"Label4", "lbl_WWW"}}) {
             auto* label = static_cast<QLabel*>(part(settings, caption));
             const int textEnd = label->x() + label->fontMetrics().horizontalAdvance(label->text());
             EXPECT_GE(part(settings, link)->x() - textEnd, gap) << what << ": " << caption;

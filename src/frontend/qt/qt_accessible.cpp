@@ -25,7 +25,8 @@ public:
 
     int childCount() const override { return box()->isEditable() ? 2 : 1; }
     QAccessibleInterface* child(int index) const override {
-        if (index == 0 && box()->view()) return QAccessible::queryAccessibleInterface(box()->view());
+        if (index == 0 && box()->view())
+            return QAccessible::queryAccessibleInterface(box()->view());
         if (index == 1 && box()->isEditable())
             return QAccessible::queryAccessibleInterface(box()->lineEdit());
         return nullptr;
@@ -74,8 +75,7 @@ public:
         : QAccessibleWidget(button, QAccessible::Button) {}
 
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return button()->text();
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return button()->text();
         return QAccessibleWidget::text(t);
     }
     QAccessible::State state() const override {

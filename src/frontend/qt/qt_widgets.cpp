@@ -1,10 +1,11 @@
 // The link label, the data label and the frame of the Qt front end.
 #include "frontend/qt/qt_widgets.h"
 
+#include <qdrawutil.h>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <qdrawutil.h>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionFrame>
