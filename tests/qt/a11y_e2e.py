@@ -229,7 +229,8 @@ try:
     items = []
     if item is not None:
         menu = item.parent
-        check("the menu is a popup menu", "popup menu", menu.getRoleName())
+        check("the menu is a popup menu named after its button", ("popup menu", "Browse..."),
+              (menu.getRoleName(), menu.name))
         items = [(o.getRoleName(), o.name.strip()) for o in walk(menu)
                  if o.getRoleName() == "menu item"]
     check("the Browse menu's items", [

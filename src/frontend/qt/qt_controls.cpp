@@ -2,6 +2,8 @@
 #include "frontend/qt/qt_controls.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -368,6 +370,10 @@ double QtWindow::screenWidth() const {
 
 std::string QtWindow::popupMenu(const std::vector<MenuItem>& items, int x, int y) {
     QMenu menu(dialog_);
+    // A screen reader names the menu after the button that opened it, which has the focus.
+    if (QWidget* owner = QApplication::focusWidget(); owner && owner->window() == dialog_)
+        if (QAccessibleInterface* button = QAccessible::queryAccessibleInterface(owner))
+            menu.setAccessibleName(button->text(QAccessible::Name));
     for (const auto& item : items) {
         if (item.caption == "-") {
             menu.addSeparator();
