@@ -87,6 +87,7 @@ TEST(QtAccessibility, TheDialogNamesEveryControlInWordsAndSaysWhetherItIsExpande
     QAccessibleInterface* more = reading(width);
     EXPECT_EQ(more->role(), QAccessible::Button);
     EXPECT_EQ(name(width), "More options");
+    EXPECT_EQ(more->text(QAccessible::Description), "Widen the window");
     EXPECT_TRUE(more->state().expandable);
     EXPECT_TRUE(more->state().collapsed);
     EXPECT_FALSE(more->state().expanded);
@@ -94,6 +95,7 @@ TEST(QtAccessibility, TheDialogNamesEveryControlInWordsAndSaysWhetherItIsExpande
     more->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(static_cast<QPushButton*>(width)->text(), "<");
     EXPECT_EQ(name(width), "Fewer options");
+    EXPECT_EQ(more->text(QAccessible::Description), "Narrow the window again");
     EXPECT_TRUE(more->state().expanded);
     EXPECT_FALSE(more->state().collapsed);
     QTest::mouseClick(width, Qt::LeftButton);

@@ -66,6 +66,9 @@ void Form1Window::nameControls() {
         const bool expanded = caption == "<";
         width->setAccessibleName(expanded ? QStringLiteral("Fewer options")
                                           : QStringLiteral("More options"));
+        // Said in place of the tool tip ("Expand"), which would contradict the expanded state.
+        width->setAccessibleDescription(expanded ? QStringLiteral("Narrow the window again")
+                                                 : QStringLiteral("Widen the window"));
         setExpanded(width, expanded);
     };
     nameWidth(f.find("CMD_WIDTH")->caption());
