@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <deque>
@@ -86,7 +87,12 @@ MsgResult showBox(const Window* owner, const std::string& text, const std::strin
     box.setTextFormat(Qt::PlainText);
     // The core writes Windows line ends; one break each here. A long path wraps instead of
     // widening the box.
-    box.setText(wrappable(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+    const QString plain = toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(wrappable(plain));
+    // A screen reader reads the text without the marks.
+    if (box.text() != plain)
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            label->setAccessibleName(plain);
     // Ctrl+C copies the box's text; a path pasted from it must work, so without the marks.
     QClipboard* clipboard = QGuiApplication::clipboard();
     QObject::connect(clipboard, &QClipboard::dataChanged, &box, [clipboard] {
