@@ -34,8 +34,8 @@ Shown showBox(const std::string& text) {
         shown.width = box->width();
         shown.text = box->text();
         if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
-            shown.spoken = label->accessibleName().isEmpty() ? label->text()
-                                                             : label->accessibleName();
+            shown.spoken =
+                label->accessibleName().isEmpty() ? label->text() : label->accessibleName();
         // The text can be selected with the mouse and copied.
         QApplication::clipboard()->clear();
         for (auto* label : box->findChildren<QLabel*>()) {
