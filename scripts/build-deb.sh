@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package dist/tarvolin_VERSION_amd64.deb: tarvolin (Release, stripped), its
+# Builds the Debian package dist/tarvolin_VERSION-1_amd64.deb: tarvolin (Release, stripped), its
 # desktop entry, AppStream metainfo, hicolor icons and manual page. Checks the desktop entry
-# and the metainfo with their validators first. Two builds of one commit give the same package.
+# and the metainfo with their validators first. Two builds of one commit give the same package,
+# in any folder. Prints the package's path last.
 #
 # Usage: bash scripts/build-deb.sh
+# TARVO_DEB_REVISION: the package's revision after the program's version (default 1).
 # TARVO_DEB_BINARY=/path/to/tarvolin packages that file instead of building one (for trying
 # the packaging alone).
 set -euo pipefail
