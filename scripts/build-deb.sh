@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package dist/tarvolin_VERSION_amd64.deb: tarvolin (Release, stripped), its
-# desktop entry, AppStream metainfo and hicolor icons. Checks the desktop entry and the
-# metainfo with their validators first. Two builds of one commit give the same package.
+# Builds the Debian package dist/tarvolin_VERSION-1_amd64.deb: tarvolin (Release, stripped), its
+# desktop entry, AppStream metainfo, hicolor icons and manual page. Checks the desktop entry
+# and the metainfo with their validators first. Two builds of one commit give the same package,
+# in any folder. Prints the package's path last.
 #
 # Usage: bash scripts/build-deb.sh
+# TARVO_DEB_REVISION: the package's revision after the program's version (default 1).
 # TARVO_DEB_BINARY=/path/to/tarvolin packages that file instead of building one (for trying
 # the packaging alone).
 set -euo pipefail
@@ -14,9 +16,14 @@ root=$(pwd)
 source scripts/packages.sh
 tarvo_install_missing cmake g++ make qt6-base-dev dpkg-dev desktop-file-utils appstream
 
+# One date for everything built and packaged: the last commit's, set before compiling.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
 version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+# The package's own revision after the program's version: a change to the packaging alone
+# raises it.
+debversion="$version-${TARVO_DEB_REVISION:-1}"
 arch=$(dpkg --print-architecture)
-name="tarvolin_${version}_${arch}"
+name="tarvolin_${debversion}_${arch}"
 stage="$root/build/deb/root"
 linux="$root/packaging/linux"
 
@@ -24,7 +31,14 @@ if [ -n "${TARVO_DEB_BINARY:-}" ]; then
     binary=$TARVO_DEB_BINARY
 else
     echo "== building tarvolin (Release)"
-    cmake -S . -B build/deb -DCMAKE_BUILD_TYPE=Release -DTARVO_QT=ON -DTARVO_TESTS=OFF >/dev/null
+    # Debian's build flags: hardening, and the source folder's path mapped to "." so that
+    # nothing in the program depends on where the tree is. No debugging data: it is stripped.
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+    cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+    cxxflags=$(sed -E 's/(^| )-g( |$)/ /' <<<"$cxxflags")
+    cmake -S . -B build/deb -DCMAKE_BUILD_TYPE=Release -DTARVO_QT=ON -DTARVO_TESTS=OFF \
+        -DCMAKE_CXX_FLAGS="$cxxflags" \
+        -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
     cmake --build build/deb --target tarvolin -j "$(nproc)"
     binary=build/deb/tarvolin
 fi
@@ -36,7 +50,7 @@ appstreamcli validate --no-net "$linux/com.example.tarvolin.metainfo.xml"
 echo "== staging"
 rm -rf "$stage"
 install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/share/applications" \
-    "$stage/usr/share/metainfo" "$stage/usr/share/doc/tarvolin"
+    "$stage/usr/share/metainfo" "$stage/usr/share/doc/tarvolin" "$stage/usr/share/man/man1"
 install -m 0755 "$binary" "$stage/usr/bin/tarvolin"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$stage/usr/bin/tarvolin"
 install -m 0644 "$linux/tarvolin.desktop" "$stage/usr/share/applications/"
@@ -46,6 +60,14 @@ for icon in "$linux"/icons/hicolor/*/apps/tarvolin.png; do
     install -D -m 0644 "$icon" "$stage/usr/share/icons/hicolor/$size/apps/tarvolin.png"
 done
 install -m 0644 "$linux/copyright" "$stage/usr/share/doc/tarvolin/copyright"
+install -D -m 0644 "$linux/lintian/tarvolin" "$stage/usr/share/lintian/overrides/tarvolin"
+# The package's change log, from its template: one entry for this version, dated by the
+# commit. (A change log made from the project's CHANGELOG.md can take the template's place.)
+sed -e "s/@DEBVERSION@/$debversion/" -e "s/@VERSION@/$version/" \
+    -e "s/@DATE@/$(LC_ALL=C date -u -R -d "@$SOURCE_DATE_EPOCH")/" "$linux/changelog.Debian.in" |
+    gzip -9n >"$stage/usr/share/doc/tarvolin/changelog.Debian.gz"
+sed "s/@VERSION@/$version/" "$linux/tarvolin.1" | gzip -9n >"$stage/usr/share/man/man1/tarvolin.1.gz"
+chmod 0644 "$stage/usr/share/man/man1/tarvolin.1.gz" "$stage/usr/share/doc/tarvolin/changelog.Debian.gz"
 
 # The libraries tarvolin links, as the package's dependencies (dpkg-shlibdeps wants a
 # source package's layout to run in; a throw-away one serves).
@@ -56,10 +78,13 @@ printf 'Source: tarvolin\n\nPackage: tarvolin\nArchitecture: any\n' >"$shlib/deb
 depends=$(cd "$shlib" && dpkg-shlibdeps -O "$stage/usr/bin/tarvolin" 2>/dev/null |
     sed -n 's/^shlibs:Depends=//p')
 
-size=$(du -sk --exclude=DEBIAN "$stage" | cut -f1)
+# In KiB as dpkg counts it (each file rounded up, one per folder), whatever file system the
+# tree is on.
+size=$(cd "$stage" && find usr \( -type f -printf '%s\n' \) -o \( -type d -printf '1024\n' \) |
+    awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }')
 cat >"$stage/DEBIAN/control" <<EOF
 Package: tarvolin
-Version: $version
+Version: $debversion
 Architecture: $arch
 Maintainer: The Tarvolin maintainers <tarvolin@example.com>
 Installed-Size: $size
@@ -87,7 +112,6 @@ chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
 echo "== building the package"
 mkdir -p dist
 # Every file dated by the commit, so two builds of one commit are the same bytes.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 dpkg-deb --root-owner-group -Zxz --build "$stage" "dist/$name.deb" >/dev/null
 echo "dist/$name.deb"

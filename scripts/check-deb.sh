@@ -21,11 +21,47 @@ if dpkg -s tarvolin >/dev/null 2>&1; then
     fail "tarvolin is installed already; this check installs and removes it itself"
 fi
 
-bash scripts/build-deb.sh >/dev/null || fail "the package did not build"
+# One date for both builds below: the last commit's.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
+deb=$(bash scripts/build-deb.sh | tail -n1) || fail "the package did not build"
 version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
-deb="dist/tarvolin_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "$deb is missing"
 echo "check-deb: built $deb"
+
+# The package does not depend on where the tree is or when its files were written: a copy of
+# the tree in a folder of another name and depth, every file dated otherwise, built afresh
+# without ccache, gives the same bytes. TARVO_DEB_SAME_BYTES=0 leaves this out.
+if [ "${TARVO_DEB_SAME_BYTES:-1}" != 0 ]; then
+    copy=$(mktemp -d)
+    other="$copy/another folder/tarvolin"
+    mkdir -p "$other"
+    git ls-files -z -co --exclude-standard |
+        tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$other"
+    find "$other" -exec touch -h -d '2001-02-03 04:05:06' {} +
+    started=$SECONDS
+    second=$(cd "$other" && CCACHE_DISABLE=1 bash scripts/build-deb.sh 2>"$copy/log" | tail -n1)
+    if ! [ -f "$other/$second" ]; then
+        cat "$copy/log"
+        rm -rf "$copy"
+        fail "the package did not build in a copy of the tree"
+    fi
+    if ! cmp -s "$deb" "$other/$second"; then
+        diff <(dpkg-deb -I "$deb" md5sums) <(dpkg-deb -I "$other/$second" md5sums)
+        diff <(dpkg-deb -f "$deb") <(dpkg-deb -f "$other/$second")
+        rm -rf "$copy"
+        fail "a build in another folder gives another package"
+    fi
+    rm -rf "$copy"
+    echo "check-deb: a fresh build in another folder gives the same bytes ($((SECONDS - started)) s)"
+fi
+
+# Debian's own checks of a package, at their default level: no error and no warning.
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing lintian || fail "lintian could not be installed"
+lintian --fail-on error,warning "$deb" 2>&1 | grep -v 'running with root privileges'
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian found errors or warnings"
+echo "check-deb: lintian is content"
 
 work=$(mktemp -d)
 app_pid=
@@ -38,6 +74,10 @@ trap cleanup EXIT
 
 dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
 [ -x /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is not installed"
+[ "$(env -u DISPLAY /usr/bin/tarvolin --version)" = "tarvolin $version" ] ||
+    fail "tarvolin --version does not print tarvolin $version"
+zcat /usr/share/man/man1/tarvolin.1.gz 2>/dev/null | grep -q "^\.TH TARVOLIN 1 .*Tarvolin $version" ||
+    fail "no manual page for version $version"
 echo "check-deb: installed"
 
 home="$work/home"
@@ -86,7 +126,8 @@ dpkg --purge tarvolin >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dp
 [ ! -e /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is still there"
 for f in /usr/share/applications/tarvolin.desktop \
     /usr/share/metainfo/com.example.tarvolin.metainfo.xml \
-    /usr/share/icons/hicolor/48x48/apps/tarvolin.png /usr/share/doc/tarvolin; do
+    /usr/share/icons/hicolor/48x48/apps/tarvolin.png /usr/share/doc/tarvolin \
+    /usr/share/man/man1/tarvolin.1.gz; do
     [ ! -e "$f" ] || fail "$f is still there"
 done
 echo "check-deb: the package was removed"

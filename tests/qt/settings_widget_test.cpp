@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/command_options.h"
 #include "qt/qt_rig.h"
 #include "settings/settings_layout.h"
 
@@ -75,33 +76,14 @@ TEST(QtStart, RemoveAllEndsWithoutAWindow) {
     EXPECT_EQ(rig.host.ended, 1);
     EXPECT_FALSE(rig.dialog().isVisible());
     EXPECT_EQ(rig.program.settings(), nullptr);
-    EXPECT_EQ(qt::startText(2,
-                            std::array<char*, 3>{const_cast<char*>("tarvolin"),
-                                                 const_cast<char*>("--unregister-all"), nullptr}
-                                .data(),
-                            "/cwd"),
-              "/cleareg");
 }
 
 // "cleareg" typed in "/" names the file /cleareg: the switch is only ever the text as typed.
 TEST(QtStart, ARelativeClearegIsAFile) {
-    char prog[] = "tarvolin", name[] = "cleareg";
-    char* line[] = {prog, name, nullptr};
     QtRig rig;
-    EXPECT_EQ(rig.program.start(qt::startText(2, line, "/")), StartMode::Dialog);
+    EXPECT_EQ(rig.program.start(cli::startText({"cleareg"}, "/")), StartMode::Dialog);
     EXPECT_EQ(rig.program.dialog().form1().TargetPath(), "/cleareg");
     EXPECT_EQ(rig.host.ended, 0);
-    EXPECT_EQ(qt::startText(2, line, "/cwd"), "/cwd/cleareg");
-}
-
-TEST(QtStart, TheCommandLineIsOnePathBlanksAndAll) {
-    char prog[] = "tarvolin", a[] = "/home/u/My", b[] = "File.sh", rel[] = "sub/x.sh";
-    char* split[] = {prog, a, b, nullptr};
-    EXPECT_EQ(qt::startText(3, split, "/cwd"), "/home/u/My File.sh");
-    char* relative[] = {prog, rel, nullptr};
-    EXPECT_EQ(qt::startText(2, relative, "/cwd"), "/cwd/sub/x.sh");
-    char* none[] = {prog, nullptr};
-    EXPECT_EQ(qt::startText(1, none, "/cwd"), "");
 }
 
 TEST(QtHandOver, QuestionMarkShowsTheSettingsAndOkBringsTheDialogBack) {

@@ -2,11 +2,13 @@
 #include "frontend/qt/qt_host.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <deque>
@@ -14,6 +16,40 @@
 #include "frontend/qt/qt_controls.h"
 
 namespace tarvo::qt {
+
+QString wrappable(const QString& text) {
+    // Longer runs than this get places to break: after each "/", and within a run of this many
+    // characters without one.
+    constexpr int kLongestRun = 40;
+    const QChar mark(0x200B);  // zero width space: a place to break that shows nothing
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    int runStart = 0;
+    for (int i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !text.at(i).isSpace()) continue;
+        const QStringView run = QStringView(text).mid(runStart, i - runStart);
+        if (run.size() <= kLongestRun) {
+            out += run;
+        } else {
+            int sinceBreak = 0;
+            for (int k = 0; k < run.size(); ++k) {
+                const QChar c = run.at(k);
+                out += c;
+                ++sinceBreak;
+                // Never between the two halves of a character outside the BMP.
+                const bool inPair = c.isHighSurrogate() && k + 1 < run.size();
+                if (k + 1 < run.size() && !inPair &&
+                    (c == QLatin1Char('/') || sinceBreak >= kLongestRun)) {
+                    out += mark;
+                    sinceBreak = 0;
+                }
+            }
+        }
+        if (i < text.size()) out += text.at(i);
+        runStart = i + 1;
+    }
+    return out;
+}
 
 QWidget* widgetOf(const Window* window) {
     const auto* qtWindow = dynamic_cast<const QtWindow*>(window);
@@ -49,8 +85,21 @@ MsgResult showBox(const Window* owner, const std::string& text, const std::strin
     box.setWindowTitle(toQt(title));
     // Texts name files, and a file name is never markup: shown as it is, letter for letter.
     box.setTextFormat(Qt::PlainText);
-    // The core writes Windows line ends; one break each here.
-    box.setText(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The core writes Windows line ends; one break each here. A long path wraps instead of
+    // widening the box.
+    const QString plain = toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(wrappable(plain));
+    // A screen reader reads the text without the marks.
+    if (box.text() != plain)
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            label->setAccessibleName(plain);
+    // Ctrl+C copies the box's text; a path pasted from it must work, so without the marks.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::dataChanged, &box, [clipboard] {
+        const QString copied = clipboard->text();
+        if (copied.contains(QChar(0x200B)))
+            clipboard->setText(QString(copied).remove(QChar(0x200B)));
+    });
     switch (icon) {
         case MsgIcon::Critical:
             box.setIcon(QMessageBox::Critical);
