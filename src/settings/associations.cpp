@@ -307,7 +307,7 @@ void RemoveAllAssociations(Registry& registry, const std::string& programFolder)
 void uninstallHandOff(Shell& shell, Host& host, const Window* owner) {
     ShellRequest request;
     request.owner = owner;
-    request.file = host.programFolder() + "\\unins000.exe";
+    request.file = host.programFolder() + "\\" + kUninstallerFile;
     request.parameters = "/silent";
     shell.execute(request);
     host.endProgram();

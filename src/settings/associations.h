@@ -119,6 +119,9 @@ private:
 // is not changed.
 void RemoveAllAssociations(Registry& registry, const std::string& programFolder);
 
+// The uninstaller an installation puts beside the program; a portable copy has none.
+inline constexpr char kUninstallerFile[] = "unins000.exe";
+
 // Starts the uninstaller beside the program with "/silent" and ends the program at once,
 // whether the start succeeded or not.
 void uninstallHandOff(Shell& shell, Host& host, const Window* owner);
