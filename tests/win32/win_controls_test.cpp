@@ -184,11 +184,11 @@ char cursorPixel(const ICONINFO& info, int x, int y) {
     return colour == RGB(0, 0, 0) ? '#' : colour == RGB(255, 255, 255) ? '-' : '?';
 }
 
-TEST_F(WinControlsTest, LinkLabelIsBlueUnderlinedWithTheProgramsHandAndClicks) {
+TEST_F(WinControlsTest, LinkLabelIsInTheLinkColourUnderlinedWithTheProgramsHandAndClicks) {
     HDC dc = CreateCompatibleDC(nullptr);
     SendMessageW(form.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                  reinterpret_cast<LPARAM>(hwndOf("lbl_WWW")));
-    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
+    EXPECT_EQ(GetTextColor(dc), win::linkTextColour());
     DeleteDC(dc);
 
     LOGFONTW f{};
