@@ -340,6 +340,28 @@ TEST(HostTest, InputBoxReturnsTheTypedTextOrEmptyOnCancel) {
     }
 }
 
+// The input box's prompt stands just before its edit field in the window order, where a
+// screen reader finds the field's name; Tab still goes OK, Cancel, the field.
+TEST(HostTest, InputBoxNamesItsFieldByThePrompt) {
+    win::WinHost host({});
+    HWND before = nullptr, prompt = nullptr;
+    std::vector<HWND> tabs, expected;
+    WhenShown checking(L"Tarvolin", [&](HWND box) {
+        HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
+        before = GetWindow(edit, GW_HWNDPREV);
+        prompt = GetDlgItem(box, 100);
+        expected = {GetDlgItem(box, IDOK), GetDlgItem(box, IDCANCEL), edit, GetDlgItem(box, IDOK)};
+        HWND at = expected[0];
+        tabs.push_back(at);
+        for (int i = 0; i < 3; ++i) tabs.push_back(at = GetNextDlgTabItem(box, at, FALSE));
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    host.inputBox(nullptr, "Please Enter File Extension:", "Tarvolin", "");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(before, prompt);
+    EXPECT_EQ(tabs, expected);
+}
+
 TEST(HostTest, MessageBoxReportsTheButtonPressed) {
     win::WinHost host({});
     WhenShown answering(L"Tarvolin", [](HWND box) { PostMessageW(box, WM_COMMAND, IDNO, 0); });
