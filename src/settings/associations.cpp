@@ -45,8 +45,9 @@ void unregisterVerb(Registry& registry, const std::string& fileType,
                     const std::string& programFolder) {
     if (scope == VerbScope::UserOnly) {
         deleteVerb(registry, RegistryRoot::UserClasses, fileType, verbEvenWhenCommandFailed);
-        if (registry.readDefault(RegistryRoot::ClassesRoot, commandKey(fileType)) ==
-            verbCommand(programFolder))
+        const auto machineWide = registry.readDefault(RegistryRoot::ClassesRoot, commandKey(fileType));
+        if (machineWide && ProfileDocument::foldCase(*machineWide) ==
+                               ProfileDocument::foldCase(verbCommand(programFolder)))
             deleteVerb(registry, RegistryRoot::ClassesRoot, fileType, false);
         return;
     }
