@@ -22,7 +22,7 @@ if(TARVO_WIN32_TEST_SOURCES)
     add_executable(tarvo_win32_tests ${TARVO_WIN32_TEST_SOURCES} tests/e2e/unicode_main.cpp
                                      src/resources/link_cursor.rc src/resources/icon_version.rc)
     target_include_directories(tarvo_win32_tests PRIVATE tests)
-    target_link_libraries(tarvo_win32_tests PRIVATE tarvo_win32 GTest::gtest_main)
+    target_link_libraries(tarvo_win32_tests PRIVATE tarvo_win32 oleacc GTest::gtest_main)
     target_link_options(tarvo_win32_tests PRIVATE -static)
     set_target_properties(tarvo_win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TARVO_WIN_OUT})
     add_dependencies(tarvo_win32_tests probe)

@@ -37,6 +37,16 @@ public:
                               const std::string& value) = 0;
     // Deletes the key. False when it does not exist, still has subkeys, or cannot be deleted.
     virtual bool deleteKey(RegistryRoot root, const std::string& key) = 0;
+    // A named string value of a key under HKEY_CURRENT_USER (key relative to it, as
+    // "Software\...\Uninstall\Tarvolin"), as written; nullopt when there is none. The system
+    // keeps its per-user lists there, such as that of the programs installed for the user; a
+    // registry without such lists has none.
+    virtual std::optional<std::string> readUserValue(const std::string& key,
+                                                     const std::string& valueName) {
+        (void)key;
+        (void)valueName;
+        return std::nullopt;
+    }
 };
 
 }  // namespace tarvo

@@ -2,6 +2,7 @@
 #include "settings/associations.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "common/system_style.h"
@@ -35,11 +36,37 @@ void deleteVerb(Registry& registry, RegistryRoot root, const std::string& fileTy
 }
 
 // Through HKEY_CLASSES_ROOT first, then from the user's branch where the keys still stand:
-// the verb may have been written there when the machine-wide type refused it.
+// the verb may have been written there when the machine-wide type refused it. A copy installed
+// for one user removes its verbs from the user's branch; through HKEY_CLASSES_ROOT it removes
+// only a verb that runs this very copy (as an earlier version wrote it), so that none is left
+// behind pointing at a program that is gone, and nobody else's is touched.
 void unregisterVerb(Registry& registry, const std::string& fileType,
-                    bool verbEvenWhenCommandFailed) {
+                    bool verbEvenWhenCommandFailed, VerbScope scope,
+                    const std::string& programFolder) {
+    if (scope == VerbScope::UserOnly) {
+        deleteVerb(registry, RegistryRoot::UserClasses, fileType, verbEvenWhenCommandFailed);
+        const auto machineWide = registry.readDefault(RegistryRoot::ClassesRoot, commandKey(fileType));
+        if (machineWide && ProfileDocument::foldCase(*machineWide) ==
+                               ProfileDocument::foldCase(verbCommand(programFolder)))
+            deleteVerb(registry, RegistryRoot::ClassesRoot, fileType, false);
+        return;
+    }
     deleteVerb(registry, RegistryRoot::ClassesRoot, fileType, verbEvenWhenCommandFailed);
     deleteVerb(registry, RegistryRoot::UserClasses, fileType, verbEvenWhenCommandFailed);
+}
+
+// A folder as two spellings of it compare: "/" read as "\\", no doubled backslash after the
+// start (a "\\\\server" stays), no closing backslash, letter case folded as the system
+// ignores it.
+std::string comparableFolder(std::string_view folder) {
+    std::string out;
+    for (const char c : folder) {
+        const char ch = c == '/' ? '\\' : c;
+        if (ch == '\\' && out.size() >= 2 && out.back() == '\\') continue;
+        out += ch;
+    }
+    while (!out.empty() && out.back() == '\\') out.pop_back();
+    return ProfileDocument::foldCase(out);
 }
 
 // Entries " 0", " 1", ... of a profile file (a snapshot or an edit) up to the first index
@@ -57,6 +84,14 @@ std::vector<std::string> entriesOf(const Profile& file) {
 }
 
 }  // namespace
+
+VerbScope verbScopeOf(Registry& registry, const std::string& programFolder) {
+    const auto installed = registry.readUserValue(kUserUninstallKey, kInstallLocationValue);
+    if (installed && !installed->empty() && !programFolder.empty() &&
+        comparableFolder(*installed) == comparableFolder(programFolder))
+        return VerbScope::UserOnly;
+    return VerbScope::ClassesRoot;
+}
 
 std::string verbCommand(const std::string& programFolder) {
     return "\"" + programFolder + "\\Tarvo.exe\" %1";
@@ -108,13 +143,21 @@ void AssociationList::load() {
     for (const auto& entry : readAssociationList(settingsFile_)) items_.addItem(entry);
 }
 
+VerbScope AssociationList::scope() {
+    if (!scope_) scope_ = verbScopeOf(registry_, programFolder_);
+    return *scope_;
+}
+
 // A normal user may not write under a file type that exists only machine-wide; the user's own
-// classes branch takes the same keys, and the shell merges it into the classes root.
+// classes branch takes the same keys, and the shell merges it into the classes root. A copy
+// installed for one user writes there alone.
 std::optional<AssociationList::WrittenVerb> AssociationList::writeVerb(
     const std::string& fileType) {
     const std::string key = commandKey(fileType);
     const std::string command = verbCommand(programFolder_);
+    const bool userOnly = scope() == VerbScope::UserOnly;
     for (const RegistryRoot root : {RegistryRoot::ClassesRoot, RegistryRoot::UserClasses}) {
+        if (userOnly && root == RegistryRoot::ClassesRoot) continue;
         auto before = registry_.readDefault(root, key);
         if (registry_.writeDefault(root, key, command)) return WrittenVerb{root, std::move(before)};
     }
@@ -205,7 +248,7 @@ bool AssociationList::remove(int k) {
         ProfileEdit file(settingsFile_);
         entries = entriesOf(file);
         if (const auto fileType = fileTypeOf(registry_, ext))
-            unregisterVerb(registry_, *fileType, false);
+            unregisterVerb(registry_, *fileType, false, scope(), programFolder_);
         // The entry as the file holds it now: at k while another window has not moved it,
         // else where it is; when another window removed it already, the file stays.
         const auto index = static_cast<std::size_t>(k);
@@ -249,13 +292,16 @@ void AssociationList::show(const std::vector<std::string>& entries) {
 // Both lists count: the uninstaller runs "/cleareg" with rights to the program folder, while
 // the user's own runs may have kept their list in the user's folder.
 void RemoveAllAssociations(Registry& registry, const std::string& programFolder) {
+    std::optional<VerbScope> scope;  // read once there is a verb to remove
     std::vector<std::string> done;
     for (const auto& file : dataFilePlaces(programFolder, mru::kSettingsFileName)) {
         for (const auto& ext : readAssociationList(file)) {
             if (std::find(done.begin(), done.end(), ext) != done.end()) continue;
             done.push_back(ext);
-            if (const auto fileType = fileTypeOf(registry, ext))
-                unregisterVerb(registry, *fileType, true);
+            if (const auto fileType = fileTypeOf(registry, ext)) {
+                if (!scope) scope = verbScopeOf(registry, programFolder);
+                unregisterVerb(registry, *fileType, true, *scope, programFolder);
+            }
         }
     }
 }
@@ -263,7 +309,7 @@ void RemoveAllAssociations(Registry& registry, const std::string& programFolder)
 void uninstallHandOff(Shell& shell, Host& host, const Window* owner) {
     ShellRequest request;
     request.owner = owner;
-    request.file = host.programFolder() + "\\unins000.exe";
+    request.file = host.programFolder() + "\\" + kUninstallerFile;
     request.parameters = "/silent";
     shell.execute(request);
     host.endProgram();

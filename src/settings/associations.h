@@ -27,6 +27,26 @@ inline constexpr char kAlreadyListedMessage[] = " is already in the list.";
 inline constexpr char kListNotSavedMessage[] =
     "The list of extensions could not be saved; it is unchanged.\n\n";
 
+// The installer's entry in the user's list of installed programs (relative to
+// HKEY_CURRENT_USER), and its value naming the folder it installed into.
+inline constexpr char kUserUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolin";
+inline constexpr char kInstallLocationValue[] = "InstallLocation";
+
+// Where a copy of the program registers and removes its verbs.
+enum class VerbScope {
+    // Through HKEY_CLASSES_ROOT, in the user's branch where that write is refused: a copy
+    // installed for all users, or a portable copy.
+    ClassesRoot,
+    // In HKEY_CURRENT_USER\Software\Classes only: a copy installed for one user, whose verbs
+    // must never reach the machine's other users, who may not even reach the program.
+    UserOnly
+};
+
+// UserOnly when the user's list of installed programs names programFolder as Tarvolin's
+// folder (letter case, "/" for "\", doubled and closing backslashes aside); else ClassesRoot.
+VerbScope verbScopeOf(Registry& registry, const std::string& programFolder);
+
 // The command the verb runs: Tarvo.exe in programFolder, quoted, and the shell's placeholder
 // for the chosen file, unquoted, so the whole path arrives as the command line.
 std::string verbCommand(const std::string& programFolder);
@@ -63,7 +83,8 @@ public:
     // failure message; when the file refuses the write, takes back the verb this call wrote
     // and says so. The list box then shows the file. True when added.
     bool add(const std::string& typed);
-    // Deletes the verb of entry k's file type where possible (silently), then takes that
+    // Deletes the verb of entry k's file type where possible (silently) where this copy's
+    // scope writes verbs, then takes that
     // entry out of the file as it is now and rewrites it from the remaining entries; the list
     // box then shows the file, with nothing selected. When the file cannot be rewritten the
     // entry stays listed, as it stays in the file, and a message says so. True when removed.
@@ -76,6 +97,8 @@ private:
         std::optional<std::string> before;  // the command value this write replaced
     };
     std::optional<WrittenVerb> writeVerb(const std::string& fileType);
+    // Decided at the first add or remove, not when the window opens.
+    VerbScope scope();
     void takeBack(const std::string& fileType, const WrittenVerb& written);
     // Makes the list box show entries, its selection staying with its entry.
     void show(const std::vector<std::string>& entries);
@@ -88,11 +111,16 @@ private:
     const Window* owner_;
     std::string programFolder_;
     std::string settingsFile_;
+    std::optional<VerbScope> scope_;
 };
 
 // "/cleareg": takes the verb off the file type of every extension recorded in the list file
-// in programFolder's data folder. Silent; the list file is not changed.
+// in programFolder's data folder, where this copy's scope writes verbs. Silent; the list file
+// is not changed.
 void RemoveAllAssociations(Registry& registry, const std::string& programFolder);
+
+// The uninstaller an installation puts beside the program; a portable copy has none.
+inline constexpr char kUninstallerFile[] = "unins000.exe";
 
 // Starts the uninstaller beside the program with "/silent" and ends the program at once,
 // whether the start succeeded or not.

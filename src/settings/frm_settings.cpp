@@ -99,8 +99,13 @@ void frmSettings::CMD_REMOVE_Click() {
     c_.CMD_REMOVE.setEnabled(false);
 
     if (c_.List1.listCount() != 0) return;
-    // A Linux install is removed by the package manager; there is no uninstaller to hand to.
-    if (systemStyle() != SystemStyle::Linux &&
+    // A Linux install is removed by the package manager, and a portable copy (no uninstaller
+    // beside it) by deleting its folder: neither has an uninstaller to hand to, so neither is
+    // asked.
+    const bool uninstallerBeside =
+        systemStyle() != SystemStyle::Linux &&
+        !fs::isMissingOrEmpty(s_.host.programFolder() + "\\" + kUninstallerFile);
+    if (uninstallerBeside &&
         s_.host.messageBox(&c_.form, kUninstallQuestion, kTitle, MsgButtons::YesNo,
                            MsgIcon::Question) == MsgResult::Yes) {
         uninstallHandOff(s_.shell, s_.host, &c_.form);

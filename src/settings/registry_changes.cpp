@@ -23,6 +23,11 @@ bool RegistryChanges::deleteKey(RegistryRoot root, const std::string& key) {
     return done;
 }
 
+std::optional<std::string> RegistryChanges::readUserValue(const std::string& key,
+                                                          const std::string& valueName) {
+    return registry_.readUserValue(key, valueName);
+}
+
 void RegistryChanges::announce(FileTypes* types) {
     if (changed_ && types != nullptr) types->associationsChanged();
     changed_ = false;

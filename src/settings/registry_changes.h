@@ -18,6 +18,8 @@ public:
     std::optional<std::string> readDefault(RegistryRoot root, const std::string& key) override;
     bool writeDefault(RegistryRoot root, const std::string& key, const std::string& value) override;
     bool deleteKey(RegistryRoot root, const std::string& key) override;
+    std::optional<std::string> readUserValue(const std::string& key,
+                                             const std::string& valueName) override;
 
     // Ends one operation: when a write or deletion succeeded since the last call, tells the
     // file manager (through types, when there is one). An operation that changed nothing (a

@@ -44,6 +44,17 @@ public:
         return ok;
     }
 
+    // The values under HKEY_CURRENT_USER are set-up data: reads of them are not logged.
+    std::optional<std::string> readUserValue(const std::string& key,
+                                             const std::string& valueName) override {
+        auto it = userValues.find({fold(key), fold(valueName)});
+        if (it == userValues.end()) return std::nullopt;
+        return it->second;
+    }
+    void setUserValue(const std::string& key, const std::string& valueName, std::string value) {
+        userValues[{fold(key), fold(valueName)}] = std::move(value);
+    }
+
     // Set-up and inspection; not logged. set() creates the missing keys above key.
     void set(RegistryRoot root, const std::string& key, std::optional<std::string> value) {
         for (std::size_t pos = key.find('\\'); pos != std::string::npos;
@@ -90,6 +101,7 @@ private:
     }
 
     std::map<std::pair<RegistryRoot, std::string>, std::optional<std::string>> keys_;
+    std::map<std::pair<std::string, std::string>, std::string> userValues;
 };
 
 }  // namespace tarvo::test

@@ -310,6 +310,43 @@ TEST_F(TarvoLaunch, CtrlShiftEnterRunsTheTargetThroughRunas) {
     EXPECT_EQ(mru(), "[job.tarvorun]\r\n0=0\r\n1=-e\r\n");
 }
 
+// Ctrl+Shift+Enter with "&CMD" on a file whose name holds "%" pairs: an interpreter started
+// as administrator gets none of our environment, so the name cannot reach it literally. The
+// program says why in a message and runs nothing: neither the file nor one planted under the
+// name the interpreter would make of it.
+TEST_F(TarvoLaunch, ElevatedConsoleRefusesANameItWouldExpand) {
+    const std::wstring target = probeFolder.file(L"a%b%c.bat");
+    // Each leaves a mark in a folder whose name the interpreter reads the same in any code page.
+    const std::wstring mark = elsewhere.file(L"ran.txt");
+    const std::string run = "@echo ";
+    const std::string into = "> \"" + narrow(mark) + "\"\r\n";
+    ASSERT_TRUE(writeFile(target, run + "user" + into));
+    for (const wchar_t* planted : {L"%TARVO_FILE%.bat", L"%TARVO_FOLDER%.bat", L"ac.bat"})
+        ASSERT_TRUE(writeFile(probeFolder.file(planted), run + "planted" + into));
+    HWND dialog = openDialog(target);
+    ASSERT_NE(dialog, nullptr);
+    typeText(L"-e");
+    pressWithAlt('C');
+    pressWithModifiers({VK_CONTROL, VK_SHIFT}, VK_RETURN);
+
+    std::wstring shown;
+    HWND box = waitForWindowOf(tarvo.pid(), [&](HWND w) {
+        if (w == dialog || windowText(w) != L"Tarvolin") return false;
+        HWND child = nullptr;
+        while ((child = FindWindowExW(w, child, L"Static", nullptr)) != nullptr)
+            if (windowText(child).rfind(target, 0) == 0) shown = windowText(child);
+        return !shown.empty();
+    });
+    ASSERT_NE(box, nullptr) << "no message for the refused start";
+    EXPECT_NE(shown.find(L"holds \"%\""), std::wstring::npos) << narrow(shown);
+    EXPECT_NE(shown.find(L"Nothing was run."), std::wstring::npos) << narrow(shown);
+    ASSERT_TRUE(bringToFront(box));
+    pressKey(VK_RETURN);
+    expectEnded();
+    Sleep(1000);  // a start, had there been one, would have left its mark by now
+    EXPECT_FALSE(fileExists(mark));
+}
+
 // With "&CMD" the interpreter runs a file whose folder's name holds characters it would
 // otherwise expand or split at, with the typed text, in that folder.
 TEST_F(TarvoLaunch, CmdOptionTakesFolderNamesLiterally) {

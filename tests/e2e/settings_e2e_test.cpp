@@ -305,6 +305,102 @@ TEST_F(SettingsE2E, AddedVerbsReachTheRegistryAndClearegRemovesThemSilently) {
     EXPECT_EQ(readFile(program.file(L"Settings.ini")), ini);
 }
 
+// The installer's entry for a per-user installation, naming a folder; put back as it was.
+class PerUserInstallation {
+public:
+    explicit PerUserInstallation(const std::wstring& folder) {
+        wchar_t old[2048];
+        DWORD bytes = sizeof old;
+        if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"InstallLocation", RRF_RT_REG_SZ, nullptr, old,
+                         &bytes) == ERROR_SUCCESS)
+            before_ = old;
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"InstallLocation", REG_SZ, folder.c_str(),
+                        static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    }
+    ~PerUserInstallation() {
+        if (before_)
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"InstallLocation", REG_SZ, before_->c_str(),
+                            static_cast<DWORD>((before_->size() + 1) * sizeof(wchar_t)));
+        else
+            RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    }
+    PerUserInstallation(const PerUserInstallation&) = delete;
+    PerUserInstallation& operator=(const PerUserInstallation&) = delete;
+
+private:
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolin";
+    std::optional<std::wstring> before_;
+};
+
+std::optional<std::wstring> valueUnder(HKEY root, const std::wstring& key) {
+    wchar_t buffer[2048];
+    DWORD bytes = sizeof buffer;
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer, &bytes) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer);
+}
+
+// Started from a per-user installation (the user's list of installed programs names its
+// folder, as the installer writes it), Add puts the verb in the user's own classes and never
+// machine-wide, where every user of the computer would get it; the verb opens the dialog on a
+// file; "/cleareg" takes it out of the user's classes again.
+TEST_F(SettingsE2E, APerUserInstallationRegistersForItsUserOnly) {
+    ExtensionKeys keys({std::pair<std::wstring, std::wstring>{L".tarvopu", L"TarvoPerUser.File"}});
+    // Spelt as the installer may: another letter case, a closing backslash.
+    std::wstring spelt = program.path() + L"\\";
+    CharUpperBuffW(spelt.data(), 1);
+    const PerUserInstallation installed(spelt);
+    const std::wstring verb = L"Software\\Classes\\TarvoPerUser.File\\shell\\Tarvolin";
+    const std::wstring command = L"\"" + program.path() + L"\\Tarvo.exe\" %1";
+
+    tarvo = Process::start(exe, L"", program.path());
+    ASSERT_TRUE(tarvo);
+    HWND settings = waitForWindow(tarvo.pid(), 30s);
+    ASSERT_NE(settings, nullptr) << "no window appeared";
+    add(settings, L"tarvopu");
+    EXPECT_EQ(readFile(program.file(L"Settings.ini")), "[ASSOCIATION]\r\n0=tarvopu\r\n");
+    EXPECT_EQ(valueUnder(HKEY_CURRENT_USER, verb + L"\\command"), command);
+    EXPECT_EQ(valueUnder(HKEY_LOCAL_MACHINE, verb + L"\\command"), std::nullopt)
+        << "the verb was written for every user";
+    HKEY machine = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, verb.c_str(), 0, KEY_READ, &machine),
+              ERROR_SUCCESS);
+    if (machine) RegCloseKey(machine);
+    ASSERT_TRUE(bringToFront(settings));
+    pressWithAlt('O');
+    ASSERT_TRUE(tarvo.waitExit(15s).has_value()) << "Tarvo.exe did not end after OK";
+
+    // The verb's command as the shell runs it: the placeholder becomes the file's path. (Wine
+    // keeps the classes root in the machine's branch and does not merge the user's classes
+    // into it, so its shell cannot be asked for the verb itself.)
+    TempFolder files{L"Per User"};
+    const std::wstring document = files.file(L"job.tarvopu");
+    ASSERT_TRUE(writeFile(document, "x"));
+    std::wstring line = *valueUnder(HKEY_CURRENT_USER, verb + L"\\command");
+    line.replace(line.find(L"%1"), 2, document);
+    const std::wstring quotedExe = L"\"" + exe + L"\" ";
+    ASSERT_EQ(line.rfind(quotedExe, 0), 0u) << narrow(line);
+    tarvo = Process::start(exe, line.substr(quotedExe.size()), files.path());
+    ASSERT_TRUE(tarvo);
+    HWND dialog = waitForWindowOf(
+        tarvo.pid(), [](HWND w) { return findChildByText(w, L"job.tarvopu:") != nullptr; }, 30s);
+    EXPECT_NE(dialog, nullptr) << "the verb did not open the dialog on the file";
+    if (dialog && bringToFront(dialog)) pressKey(VK_ESCAPE);
+    EXPECT_TRUE(tarvo.waitExit(15s).has_value());
+    tarvo.terminate();
+
+    Process clear = Process::start(exe, L"/cleareg", program.path());
+    ASSERT_TRUE(clear);
+    ASSERT_TRUE(clear.waitExit(15s).has_value()) << "Tarvo.exe /cleareg did not end";
+    EXPECT_EQ(valueUnder(HKEY_CURRENT_USER, verb + L"\\command"), std::nullopt);
+    HKEY user = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, verb.c_str(), 0, KEY_READ, &user), ERROR_SUCCESS);
+    if (user) RegCloseKey(user);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\TarvoPerUser.File");
+}
+
 // Opened with "?" from the dialog, the settings window takes the keyboard, and its "&OK" hands
 // the dialog back: the program goes on until the dialog ends, without launching anything.
 TEST_F(SettingsE2E, FromTheDialogOkGoesBackToTheDialog) {

@@ -95,13 +95,22 @@ std::map<std::wstring, std::wstring> valuesOf(HKEY root, const std::wstring& key
     return values;
 }
 
-std::optional<std::wstring> classesDefault(const std::wstring& key) {
+std::optional<std::wstring> defaultUnder(HKEY root, const std::wstring& key) {
     wchar_t buffer[2048];
     DWORD bytes = sizeof buffer;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer,
-                     &bytes) != ERROR_SUCCESS)
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer, &bytes) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     return std::wstring(buffer);
+}
+
+std::optional<std::wstring> classesDefault(const std::wstring& key) {
+    return defaultUnder(HKEY_CLASSES_ROOT, key);
+}
+
+// The user's own classes, which Windows merges into HKEY_CLASSES_ROOT (Wine does not).
+std::optional<std::wstring> userClassesDefault(const std::wstring& key) {
+    return defaultUnder(HKEY_CURRENT_USER, L"Software\\Classes\\" + key);
 }
 
 // --- files --------------------------------------------------------------------------------------
@@ -376,10 +385,11 @@ TEST_F(Installer, SilentPerUserInstallThenQuietRemoval) {
     EXPECT_FALSE(fileExists(userShortcut()));
 }
 
-// Install; the settings window adds an extension of a file type the probe opens; the shell's
-// "Tarvolin" verb on such a file opens the dialog, whose OK runs the probe with the text in the
-// file's folder; the settings window removes the extension and hands over to the uninstaller,
-// which removes the program, the verb and the entry.
+// Install; the settings window adds an extension of a file type the probe opens, its verb in
+// the user's own classes only (an installation for one user); the "Tarvolin" verb on such a file
+// opens the dialog, whose OK runs the probe with the text in the file's folder; the settings
+// window removes the extension and hands over to the uninstaller, which removes the program, the
+// verb and the entry.
 TEST_F(Installer, TheUsersRoadFromInstallToUninstall) {
     constexpr wchar_t kExt[] = L".tarvoprobe", kType[] = L"tarvoprobefile";
     TempFolder documents(L"Tarvo Docs \u00e9");
@@ -416,23 +426,25 @@ TEST_F(Installer, TheUsersRoadFromInstallToUninstall) {
     HWND list = FindWindowExW(settings, nullptr, L"ListBox", nullptr);
     ASSERT_TRUE(waitUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 15s));
     const std::wstring verb = std::wstring(kType) + L"\\shell\\Tarvolin";
-    EXPECT_EQ(classesDefault(verb + L"\\command"), L"\"" + folder + L"\\Tarvo.exe\" %1");
+    const std::wstring command = L"\"" + folder + L"\\Tarvo.exe\" %1";
+    EXPECT_EQ(userClassesDefault(verb + L"\\command"), command);
+    EXPECT_FALSE(defaultUnder(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + verb + L"\\command"))
+        << "a per-user installation registered its verb for every user";
     ASSERT_TRUE(bringToFront(settings));
     pressWithAlt('O');
     ASSERT_TRUE(tarvo.waitExit(15s).has_value()) << "the settings window did not end the program";
 
-    // The verb, as the file manager calls it.
+    // The verb's command as the file manager runs it, the placeholder replaced by the file's
+    // path. (Wine's shell reads HKEY_CLASSES_ROOT from the machine's branch alone, without the
+    // user's classes that Windows merges into it, so it cannot be asked for a per-user verb.)
     const std::wstring document = documents.file(L"report.tarvoprobe");
     ASSERT_TRUE(writeFile(document, "data\r\n"));
-    SHELLEXECUTEINFOW sei{};
-    sei.cbSize = sizeof sei;
-    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    sei.lpVerb = L"Tarvolin";
-    sei.lpFile = document.c_str();
-    sei.nShow = SW_SHOWNORMAL;
-    ASSERT_TRUE(ShellExecuteExW(&sei)) << "the verb did not start (" << GetLastError() << ")";
-    ASSERT_NE(sei.hProcess, nullptr);
-    tarvo = Process(sei.hProcess, GetProcessId(sei.hProcess), 0);
+    std::wstring line = userClassesDefault(verb + L"\\command").value_or(command);
+    line.replace(line.find(L"%1"), 2, document);
+    const std::wstring program = L"\"" + folder + L"\\Tarvo.exe\" ";
+    ASSERT_EQ(line.rfind(program, 0), 0u) << narrow(line);
+    tarvo = Process::start(folder + L"\\Tarvo.exe", line.substr(program.size()), documents.path());
+    ASSERT_TRUE(tarvo);
     HWND dialog = waitForWindowHolding(tarvo.pid(), L"report.tarvoprobe:", 30s);
     ASSERT_NE(dialog, nullptr) << "the dialog did not open on the file";
     ASSERT_TRUE(bringToFront(dialog));
@@ -467,6 +479,7 @@ TEST_F(Installer, TheUsersRoadFromInstallToUninstall) {
         << "the program folder is still there: " << narrow(folder);
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_FALSE(fileExists(userShortcut()));
+    EXPECT_FALSE(userClassesDefault(verb + L"\\command").has_value()) << "the verb stayed behind";
     EXPECT_FALSE(classesDefault(verb + L"\\command").has_value()) << "the verb stayed behind";
     EXPECT_EQ(classesDefault(kExt), kType);
 }

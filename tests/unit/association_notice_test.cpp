@@ -31,6 +31,7 @@ TEST(AssociationNotice, AddTellsOnceWhenTheVerbWasWritten) {
 
 TEST(AssociationNotice, RemoveTellsOnceWhenAVerbWentAndBeforeTheUninstaller) {
     SettingsRig rig;
+    rig.temp.write("unins000.exe", "MZ");  // an installed copy, which offers its uninstaller
     rig.knowType("txt", "txtfile");
     rig.knowType("log", "logfile");
     rig.registerVerb("txtfile");

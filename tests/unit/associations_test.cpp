@@ -122,6 +122,74 @@ TEST_F(AssociationsTest, RefusedClassesRootWriteGoesToTheUsersBranch) {
     EXPECT_TRUE(rig.host.messages.empty());
 }
 
+// A copy is installed for one user when the user's entry of installed programs names its
+// folder, however that folder is spelt there.
+TEST(VerbScope, APerUserInstallationIsTheOneTheUsersListNames) {
+    const std::string folder = "C:\\Users\\\xC3\x89va\\AppData\\Local\\Programs\\Tarvolin";
+    struct Case {
+        std::optional<std::string> installed;
+        VerbScope scope;
+    };
+    const Case cases[] = {
+        {std::nullopt, VerbScope::ClassesRoot},  // portable, or installed for all users
+        {folder, VerbScope::UserOnly},
+        {"c:\\users\\\xC3\xA9VA\\appdata\\local\\programs\\TARVOLIN\\", VerbScope::UserOnly},
+        {"C:/Users/\xC3\x89va/AppData/Local/Programs/Tarvolin", VerbScope::UserOnly},
+        {"C:\\Users\\\xC3\x89va\\\\AppData\\Local\\Programs\\Tarvolin", VerbScope::UserOnly},
+        {"C:\\Users\\\xC3\x89va\\AppData\\Local\\Programs\\Tarvolin2", VerbScope::ClassesRoot},
+        {"C:\\Users\\\xC3\x89va\\AppData\\Local\\Programs", VerbScope::ClassesRoot},
+        {"D:\\Portable\\Tarvolin", VerbScope::ClassesRoot},  // the installation is elsewhere
+        {"", VerbScope::ClassesRoot},
+    };
+    for (const auto& c : cases) {
+        FakeRegistry registry;
+        if (c.installed) registry.setUserValue(kUserUninstallKey, kInstallLocationValue, *c.installed);
+        EXPECT_EQ(verbScopeOf(registry, folder), c.scope) << c.installed.value_or("(none)");
+        EXPECT_TRUE(registry.log.empty());
+    }
+    // The value the installer writes, under the key it writes it to.
+    FakeRegistry registry;
+    registry.setUserValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolin",
+                          "InstallLocation", folder);
+    EXPECT_EQ(verbScopeOf(registry, folder), VerbScope::UserOnly);
+}
+
+// Installed for one user, the copy writes its verb to the user's branch even where the classes
+// root would take it (an administrator, an elevated start), and removes it from there. Through
+// the classes root it removes only a verb that runs this very copy, never another program's.
+TEST_F(AssociationsTest, APerUserCopyWritesAndRemovesItsVerbsInTheUsersBranchOnly) {
+    rig.registry.setUserValue(kUserUninstallKey, kInstallLocationValue, rig.temp.path());
+    rig.knowType("txt", "txtfile");
+    rig.knowType("log", "logfile");
+    const std::string others = "\"C:\\Program Files\\Tarvolin\\Tarvo.exe\" %1";
+    rig.registry.setClass(commandKey("logfile"), others);
+
+    EXPECT_TRUE(list.add("txt"));
+    EXPECT_TRUE(list.add("log"));
+    EXPECT_EQ(rig.registry.changes(),
+              (std::vector<std::string>{
+                  "write HKCU\\Software\\Classes txtfile\\shell\\Tarvolin\\command = " + command(),
+                  "write HKCU\\Software\\Classes logfile\\shell\\Tarvolin\\command = " + command()}));
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n1=log\r\n");
+
+    // txtfile also holds this copy's verb machine-wide, as an earlier version wrote it.
+    rig.registerVerb("txtfile");
+    rig.registry.log.clear();
+    EXPECT_TRUE(list.remove(1));
+    EXPECT_TRUE(list.remove(0));
+    EXPECT_EQ(rig.registry.changes(),
+              (std::vector<std::string>{
+                  "delete HKCU\\Software\\Classes logfile\\shell\\Tarvolin\\command",
+                  "delete HKCU\\Software\\Classes logfile\\shell\\Tarvolin",
+                  "delete HKCU\\Software\\Classes txtfile\\shell\\Tarvolin\\command",
+                  "delete HKCU\\Software\\Classes txtfile\\shell\\Tarvolin",
+                  "delete HKCR txtfile\\shell\\Tarvolin\\command",
+                  "delete HKCR txtfile\\shell\\Tarvolin"}));
+    EXPECT_EQ(rig.registry.value(CR, commandKey("logfile")), others);
+    EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n");
+    EXPECT_TRUE(rig.host.messages.empty());
+}
+
 TEST_F(AssociationsTest, AddFailsWithTheMessageAndRecordsNothing) {
     rig.knowType("txt", "txtfile");
     rig.knowType("blank", "");
@@ -400,6 +468,22 @@ TEST(RemoveAll, CoversTheListsOfTheProgramAndTheUsersFolder) {
     EXPECT_EQ(std::count(rig.registry.log.begin(), rig.registry.log.end(), "read HKCR .txt"), 1);
     EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n0=txt\r\n");
     EXPECT_EQ(rig.home.read("Tarvolin/Settings.ini"), users);
+}
+
+// "/cleareg" from a per-user installation (the uninstaller runs it so) clears the user's
+// branch, and leaves alone a verb of another program under the classes root.
+TEST(RemoveAll, APerUserCopyClearsTheUsersBranch) {
+    RemoveAllRig rig;
+    rig.registry.setUserValue(kUserUninstallKey, kInstallLocationValue, rig.temp.path() + "\\");
+    rig.knowType("txt", "txtfile");
+    rig.registry.set(UC, commandKey("txtfile"), verbCommand(rig.temp.path()));
+    const std::string others = "\"C:\\Other\\Tarvo.exe\" %1";
+    rig.registry.setClass(commandKey("txtfile"), others);
+    rig.setSettings("[ASSOCIATION]\r\n0=txt\r\n");
+
+    RemoveAllAssociations(rig.registry, rig.temp.path());
+    EXPECT_FALSE(rig.registry.exists(UC, verbKey("txtfile")));
+    EXPECT_EQ(rig.registry.value(CR, commandKey("txtfile")), others);
 }
 
 TEST(UninstallHandOff, StartsTheUninstallerAndEndsEvenWhenTheStartFails) {

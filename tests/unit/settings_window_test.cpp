@@ -131,6 +131,7 @@ TEST(SettingsWindow, RemoveAsksFirstAndNoChangesNothing) {
 
 TEST(SettingsWindow, RemovingTheLastEntryOffersTheUninstaller) {
     SettingsRig rig;
+    rig.temp.write("unins000.exe", "MZ");
     rig.setSettings("[ASSOCIATION]\r\n0=txt\r\n");
     rig.open("6");
     rig.select(0);
@@ -153,6 +154,7 @@ TEST(SettingsWindow, RemovingTheLastEntryOffersTheUninstaller) {
 // with "Remove" ready for another try, and the uninstaller is not offered.
 TEST(SettingsWindow, ARefusedRemovalKeepsTheEntryReadyAndOffersNoUninstall) {
     SettingsRig rig;
+    rig.temp.write("unins000.exe", "MZ");
     rig.setSettings("[ASSOCIATION]\r\n0=txt\r\n");
     rig.open("6");
     rig.select(0);
@@ -180,6 +182,7 @@ TEST(SettingsWindow, ARefusedRemovalKeepsTheEntryReadyAndOffersNoUninstall) {
 TEST(SettingsWindow, KeepingTheProgramTellsWhereTheSettingsAreOnlyWhenOpenedFromTheDialog) {
     for (const char* checkEx : {"0", "6"}) {
         SettingsRig rig;
+        rig.temp.write("unins000.exe", "MZ");
         rig.host.exe = "Tarvo-2";
         rig.setSettings("[ASSOCIATION]\r\n0=txt\r\n");
         rig.open(checkEx);
@@ -202,6 +205,26 @@ TEST(SettingsWindow, KeepingTheProgramTellsWhereTheSettingsAreOnlyWhenOpenedFrom
         EXPECT_EQ(m.title, "Tarvolin");
         EXPECT_EQ(m.buttons, MsgButtons::Ok);
         EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    }
+}
+
+// A portable copy has no uninstaller beside it: removing its last type does not offer to
+// uninstall it (Yes would start nothing, and nothing would say so). Opened from the dialog, the
+// window still tells where the settings can be reached.
+TEST(SettingsWindow, APortableCopyIsNotOfferedToUninstallItself) {
+    for (const char* checkEx : {"6", "0"}) {
+        SettingsRig rig;
+        rig.setSettings("[ASSOCIATION]\r\n0=txt\r\n");
+        rig.open(checkEx);
+        rig.select(0);
+        rig.host.answers = {MsgResult::Yes, MsgResult::Yes};
+
+        rig.window.CMD_REMOVE_Click();
+        EXPECT_EQ(rig.settings(), "[ASSOCIATION]\r\n") << checkEx;
+        for (const auto& m : rig.host.messages) EXPECT_NE(m.text, kUninstallQuestion) << checkEx;
+        EXPECT_EQ(rig.host.messages.size(), std::string(checkEx) == "6" ? 1u : 2u) << checkEx;
+        EXPECT_TRUE(rig.shell.requests.empty()) << checkEx;
+        EXPECT_EQ(rig.host.ended, 0) << checkEx;
     }
 }
 

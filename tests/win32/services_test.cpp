@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <thread>
@@ -190,6 +191,90 @@ TEST_F(ShellTest, ElevatedConsoleRunsInTheFilesFolder) {
     endInterpreterOf(record);
 }
 
+// A folder of batch files that start the probe with a word saying which ran: the user's
+// "50%.bat" and "a%b%c.bat", and files planted under the names the interpreter would reach if
+// it read the "%" pairs as variables, or if a name were handed over in one.
+class PercentNames {
+  public:
+    explicit PercentNames(const WinTempFolder& temp) : dir(temp.path() + "\\pct") {
+        CreateDirectoryW(win::widen(dir).c_str(), nullptr);
+        const std::string probe = win::narrow(besideTests(L"probe.exe"));
+        auto write = [&](const std::string& name, const std::string& word) {
+            std::ofstream(std::filesystem::path(win::widen(dir + "\\" + name)), std::ios::binary)
+                << "@\"" << probe << "\" " << word << "\r\n";
+        };
+        write("50%.bat", "user");
+        write("a%b%c.bat", "user");
+        for (const char* planted : {"%TARVO_FILE%.bat", "%TARVO_FOLDER%.bat", "a.bat", "ac.bat"})
+            write(planted, "planted");
+    }
+    std::string dir;
+};
+
+// Started as administrator, the interpreter gets none of our environment. A name whose "%"
+// could pair with another is refused with a message, and nothing runs; a lone "%" runs the
+// user's file, never a planted one.
+TEST_F(ShellTest, ElevatedConsoleRunsTheUsersFileOrNothing) {
+    const PercentNames files(temp);
+    ShellRequest r;
+    r.verb = "runas";
+    r.file = "command.com";
+    r.directory = files.dir + "\\";
+    r.parameters = "/k \"" + files.dir + "\\a%b%c.bat\" 1";
+    const ShellResult refused = shell.execute(r);
+    EXPECT_EQ(refused.outcome, ShellResult::Outcome::Failed);
+    EXPECT_EQ(refused.reason, win::kElevatedPercentRefusal);
+
+    r.parameters = "/k \"" + files.dir + "\\50%.bat\"";
+    ASSERT_TRUE(shell.execute(r).ok());
+    const auto record = waitForProbe(temp);
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(record.at("args"), "user");
+    endInterpreterOf(record);
+    std::this_thread::sleep_for(500ms);  // a second start, had there been one, has logged
+    const std::string log = temp.read("probe.log");
+    EXPECT_EQ(log.find("planted"), std::string::npos) << log;
+    EXPECT_EQ(log.find("\n--\n"), log.rfind("\n--\n")) << "more than one start: " << log;
+}
+
+// The elevated command as an elevated start runs it: in the system folder, in an environment of
+// the system's making that holds none of our variables. The user's file runs.
+TEST_F(ShellTest, ElevatedConsoleCommandNeedsNoVariableOfOurs) {
+    const PercentNames files(temp);
+    const auto command = win::consoleCommand("/k \"" + files.dir + "\\50%.bat\" -x",
+                                             win::ConsoleStart{false, false});
+    ASSERT_TRUE(command);
+    ASSERT_TRUE(command->refusal.empty());
+    ASSERT_TRUE(command->environment.empty());
+
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring block;
+    for (const std::wstring& entry :
+         {L"ComSpec=" + systemCmd(), L"PATH=" + std::wstring(system) + L";" + windows,
+          std::wstring(L"PATHEXT=.COM;.EXE;.BAT;.CMD"), L"SystemRoot=" + std::wstring(windows),
+          L"TARVO_PROBE_LOG=" + temp.file("probe.log").wstring(),
+          L"windir=" + std::wstring(windows)})
+        block += entry + L'\0';
+    block += L'\0';
+    std::wstring line = L"cmd.exe " + win::widen(command->parameters);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(systemCmd().c_str(), line.data(), nullptr, nullptr, FALSE,
+                               CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_CONSOLE, block.data(),
+                               system, &si, &pi));
+    const auto record = waitForProbe(temp);
+    TerminateProcess(pi.hProcess, 0);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(record.at("args"), "user");
+    EXPECT_EQ(record.at("cwd"), files.dir);
+}
+
 TEST_F(ShellTest, AFailedRequestSaysWhy) {
     ShellRequest r;
     r.file = temp.path() + "\\missing.exe";
@@ -253,6 +338,28 @@ TEST(HostTest, InputBoxReturnsTheTypedTextOrEmptyOnCancel) {
         });
         EXPECT_EQ(host.inputBox(nullptr, "Extension:", "Tarvolin", "x"), "");
     }
+}
+
+// The input box's prompt stands just before its edit field in the window order, where a
+// screen reader finds the field's name; Tab still goes OK, Cancel, the field.
+TEST(HostTest, InputBoxNamesItsFieldByThePrompt) {
+    win::WinHost host({});
+    HWND before = nullptr, prompt = nullptr;
+    std::vector<HWND> tabs, expected;
+    WhenShown checking(L"Tarvolin", [&](HWND box) {
+        HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
+        before = GetWindow(edit, GW_HWNDPREV);
+        prompt = GetDlgItem(box, 100);
+        expected = {GetDlgItem(box, IDOK), GetDlgItem(box, IDCANCEL), edit, GetDlgItem(box, IDOK)};
+        HWND at = expected[0];
+        tabs.push_back(at);
+        for (int i = 0; i < 3; ++i) tabs.push_back(at = GetNextDlgTabItem(box, at, FALSE));
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    host.inputBox(nullptr, "Please Enter File Extension:", "Tarvolin", "");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(before, prompt);
+    EXPECT_EQ(tabs, expected);
 }
 
 TEST(HostTest, MessageBoxReportsTheButtonPressed) {

@@ -289,6 +289,7 @@ TEST_F(SettingsWindowWin32, AddAndRemoveAnExtensionInTheRealRegistry) {
     ScratchType type;
     RegSetValueW(HKEY_CLASSES_ROOT, L".tarvotest", REG_SZ, win::widen(type.name()).c_str(), 0);
     const std::wstring commandKey = win::widen(type.name()) + L"\\shell\\Tarvolin\\command";
+    temp.write("unins000.exe", "MZ");  // an installed copy: removing the last type offers it
     open("0");
 
     host.inputs = {"tarvotest"};

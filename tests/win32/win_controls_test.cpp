@@ -184,11 +184,11 @@ char cursorPixel(const ICONINFO& info, int x, int y) {
     return colour == RGB(0, 0, 0) ? '#' : colour == RGB(255, 255, 255) ? '-' : '?';
 }
 
-TEST_F(WinControlsTest, LinkLabelIsBlueUnderlinedWithTheProgramsHandAndClicks) {
+TEST_F(WinControlsTest, LinkLabelIsInTheLinkColourUnderlinedWithTheProgramsHandAndClicks) {
     HDC dc = CreateCompatibleDC(nullptr);
     SendMessageW(form.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                  reinterpret_cast<LPARAM>(hwndOf("lbl_WWW")));
-    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
+    EXPECT_EQ(GetTextColor(dc), win::linkTextColour());
     DeleteDC(dc);
 
     LOGFONTW f{};
@@ -249,33 +249,59 @@ TEST_F(WinControlsTest, AnotherDpiRelaysTheFormOutFromItsTwips) {
 
 // The forms the console command takes: the outer quotes that keep the command's own, names
 // the interpreter would expand handed over in variables, and the change of folder that an
-// elevated console needs.
+// elevated console needs. An elevated console inherits no variable of ours: a name it would
+// expand is refused there, unless its "%" is the command's only one.
 TEST(ConsoleCommand, KeepsNamesLiteralAndTheTextAsTyped) {
-    auto plain = win::consoleCommand("/k \"C:\\My Files\\run.bat\" -v \"x y\" & echo", true);
+    const win::ConsoleStart here{true, true};
+    const win::ConsoleStart elevatedStart{false, false};
+    auto plain = win::consoleCommand("/k \"C:\\My Files\\run.bat\" -v \"x y\" & echo", here);
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->parameters, "/v:off /k \"\"C:\\My Files\\run.bat\" -v \"x y\" & echo\"");
     EXPECT_TRUE(plain->environment.empty());
 
-    auto folder = win::consoleCommand("/k \"C:\\x%OS%y\\a.exe\"", true);
+    auto folder = win::consoleCommand("/k \"C:\\x%OS%y\\a.exe\"", here);
     ASSERT_TRUE(folder);
     EXPECT_EQ(folder->parameters, "/v:off /k \"\".\\a.exe\"\"");
 
-    auto name = win::consoleCommand("/k \"C:\\d\\%TEMP%.exe\" 1", true);
+    auto name = win::consoleCommand("/k \"C:\\d\\%TEMP%.exe\" 1", here);
     ASSERT_TRUE(name);
     EXPECT_EQ(name->parameters, "/v:off /k \"\"%TARVO_FILE%\" 1\"");
     ASSERT_EQ(name->environment.size(), 1u);
     EXPECT_EQ(name->environment[0].second, "C:\\d\\%TEMP%.exe");
 
-    auto elevated = win::consoleCommand("/k \"C:\\R&D\\a.exe\" 1", false);
+    auto elevated = win::consoleCommand("/k \"C:\\R&D\\a.exe\" 1", elevatedStart);
     ASSERT_TRUE(elevated);
     EXPECT_EQ(elevated->parameters, "/v:off /k cd /d \"C:\\R&D\\\" && \"C:\\R&D\\a.exe\" 1");
+    EXPECT_TRUE(elevated->refusal.empty());
 
-    auto elevatedPercent = win::consoleCommand("/k \"C:\\x%OS%y\\a.exe\"", false);
-    ASSERT_TRUE(elevatedPercent);
-    EXPECT_EQ(elevatedPercent->parameters, "/v:off /k cd /d \"%TARVO_FOLDER%\" && \".\\a.exe\"");
+    // A lone "%" pairs with nothing: given as it is, the folder's through ".\".
+    auto lone = win::consoleCommand("/k \"C:\\d\\50%.bat\" -q", elevatedStart);
+    ASSERT_TRUE(lone);
+    EXPECT_EQ(lone->parameters, "/v:off /k cd /d \"C:\\d\\\" && \"C:\\d\\50%.bat\" -q");
+    EXPECT_TRUE(lone->environment.empty());
+    EXPECT_TRUE(lone->refusal.empty());
+    auto loneFolder = win::consoleCommand("/k \"C:\\50%\\a.exe\"", elevatedStart);
+    ASSERT_TRUE(loneFolder);
+    EXPECT_EQ(loneFolder->parameters, "/v:off /k cd /d \"C:\\50%\\\" && \".\\a.exe\"");
+    EXPECT_TRUE(loneFolder->refusal.empty());
 
-    EXPECT_FALSE(win::consoleCommand("-v", true));
-    EXPECT_FALSE(win::consoleCommand("/k \"C:\\a.exe\"x", true));
+    // Two in the name, in the folder, or one in the name and one in the typed text: refused,
+    // with no command and no variable.
+    for (const char* refused : {"/k \"C:\\d\\a%TARVO_FILE%b.bat\"", "/k \"C:\\x%OS%y\\a.exe\"",
+                                "/k \"C:\\d\\50%.bat\" 100%"}) {
+        auto command = win::consoleCommand(refused, elevatedStart);
+        ASSERT_TRUE(command) << refused;
+        EXPECT_EQ(command->refusal, win::kElevatedPercentRefusal) << refused;
+        EXPECT_TRUE(command->parameters.empty()) << refused;
+        EXPECT_TRUE(command->environment.empty()) << refused;
+    }
+    // The typed text's own variables are the user's to use.
+    auto typed = win::consoleCommand("/k \"C:\\d\\a.bat\" %USERNAME%", elevatedStart);
+    ASSERT_TRUE(typed);
+    EXPECT_TRUE(typed->refusal.empty());
+
+    EXPECT_FALSE(win::consoleCommand("-v", here));
+    EXPECT_FALSE(win::consoleCommand("/k \"C:\\a.exe\"x", here));
 }
 
 }  // namespace

@@ -31,6 +31,43 @@ Form1Window::Form1Window(Form1Services services, BuildOptions options)
     e.keyPress["cmbArg"] = [this](int key) { return form1_.cmbArg_KeyPress(key); };
     if (auto* box = dynamic_cast<WinComboBox*>(form_.find("cmbArg")); box && box->edit())
         watchForgetKey(box->edit(), [this](int index) { form1_.cmbArg_ForgetItem(index); });
+    nameControls();
+}
+
+// Names a screen reader speaks in words where a caption is a sign or missing; every other
+// control is read by its caption. The label naming the file stands just before the argument
+// box in z-order, so the system's own rule names the box after the file where annotations
+// cannot reach it; the annotation says what the box is for.
+void Form1Window::nameControls() {
+    NativeForm& f = form_;
+    f.placeLabelBefore("Label1", "cmbArg");
+    const auto nameBox = [&f](const std::string& name) {
+        f.annotate("cmbArg", {.name = name, .description = {}, .role = 0});
+    };
+    nameBox(kArgumentsName);
+    if (WinControl* label = f.find("Label1")) {
+        label->captionChanged = [this, nameBox](const std::string&) {
+            nameBox(std::string(kArgumentsName) + " for " + form1_.FILEName);
+        };
+    }
+    if (WinControl* width = f.find("CMD_WIDTH")) {
+        const auto nameWidth = [&f](const std::string& caption) {
+            f.annotate("CMD_WIDTH",
+                       {.name = caption == "<" ? kFewerOptionsName : kMoreOptionsName,
+                        .description = {},
+                        .role = 0});
+        };
+        nameWidth(width->caption());
+        width->captionChanged = nameWidth;
+    }
+    f.annotate("CMD_About", {.name = kSettingsName, .description = {}, .role = 0});
+    f.annotate("Check1",
+               {.name = {}, .description = "Run the file in a console that stays open", .role = 0});
+    f.annotate("CMD_OK", {.name = {}, .description = form1Layout().find("CMD_OK")->toolTip,
+                          .role = 0});
+    f.annotate("CMD_Browse",
+               {.name = {}, .description = "Add files or folders to the arguments", .role = 0});
+    f.annotate("Label1", {.name = {}, .description = "The file to run", .role = 0});
 }
 
 void Form1Window::onClick(const std::string& control) {

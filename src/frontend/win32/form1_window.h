@@ -7,6 +7,12 @@
 
 namespace tarvo::win {
 
+// The words a screen reader speaks for the controls whose captions are signs or missing.
+inline constexpr char kArgumentsName[] = "Arguments";  // "Arguments for <file>" once loaded
+inline constexpr char kSettingsName[] = "Settings";
+inline constexpr char kMoreOptionsName[] = "More options";
+inline constexpr char kFewerOptionsName[] = "Fewer options";
+
 class Form1Window {
   public:
     // Builds the dialog hidden and constructs Form1 on its controls.
@@ -21,6 +27,7 @@ class Form1Window {
   private:
     static Form1Controls controlsOf(NativeForm& form);
     void onClick(const std::string& control);
+    void nameControls();
 
     NativeForm form_;
     Form1 form1_;

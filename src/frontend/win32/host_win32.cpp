@@ -219,13 +219,15 @@ MsgResult WinHost::messageBox(const Window* owner, const std::string& text,
 std::string WinHost::inputBox(const Window* owner, const std::string& prompt,
                               const std::string& title, const std::string& defaultText) {
     // The classic input box: the prompt on the left, OK and Cancel on the right, the edit
-    // field across the bottom (dialog units).
+    // field across the bottom (dialog units). The prompt comes just before the edit field in
+    // the window order, where a screen reader looks for the field's name; the prompt is no
+    // tab stop, so Tab still goes OK, Cancel, the field.
     TemplateWriter t;
     t.header(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 240, 78,
              widen(title), 4);
-    t.item(SS_LEFT, 7, 7, 170, 44, kPromptId, kStaticAtom, L"");
     t.item(BS_DEFPUSHBUTTON | WS_TABSTOP, 183, 7, 50, 14, IDOK, kButtonAtom, L"OK");
     t.item(BS_PUSHBUTTON | WS_TABSTOP, 183, 25, 50, 14, IDCANCEL, kButtonAtom, L"Cancel");
+    t.item(SS_LEFT, 7, 7, 170, 44, kPromptId, kStaticAtom, L"");
     t.item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 57, 226, 13, kEditId, kEditAtom, L"");
     InputBoxState state{widen(prompt), widen(defaultText)};
     INT_PTR r = 0;

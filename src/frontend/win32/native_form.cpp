@@ -24,6 +24,7 @@ constexpr wchar_t kFormProperty[] = L"Tarvolin.NativeForm";
 constexpr WORD kFirstControlId = 100;
 constexpr UINT_PTR kDropSubclassId = 1;
 constexpr UINT_PTR kDataLabelSubclassId = 2;
+constexpr UINT_PTR kAccessibleSubclassId = 3;
 
 // A label showing data answers the dialog manager as no static control: the manager looks
 // for access keys in the texts of static controls, and some systems do so even where the
@@ -129,7 +130,24 @@ HCURSOR linkCursor() {
     return LoadCursorW(nullptr, IDC_HAND);
 }
 
+// How bright a colour looks (relative luminance of sRGB), as contrast ratios are reckoned.
+double luminance(COLORREF colour) {
+    auto channel = [](BYTE value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(GetRValue(colour)) + 0.7152 * channel(GetGValue(colour)) +
+           0.0722 * channel(GetBValue(colour));
+}
+
 }  // namespace
+
+COLORREF linkTextColour() {
+    const COLORREF link = GetSysColor(COLOR_HOTLIGHT);
+    const double a = luminance(link) + 0.05;
+    const double b = luminance(GetSysColor(COLOR_BTNFACE)) + 0.05;
+    return (a > b ? a / b : b / a) >= 3.0 ? link : GetSysColor(COLOR_BTNTEXT);
+}
 
 NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
     : spec_(layout), options_(options), window_(metrics_) {
@@ -199,6 +217,7 @@ NativeForm::NativeForm(const FormSpec& layout, BuildOptions options)
 }
 
 NativeForm::~NativeForm() {
+    annotations_.clear();
     if (IsWindow(metrics_.form)) DestroyWindow(metrics_.form);
 }
 
@@ -267,6 +286,12 @@ void NativeForm::createControl(const ControlSpec& layout, WORD id) {
             SetWindowSubclass(combo->edit(), dropSubclass, kDropSubclassId, ref);
         }
     }
+
+    // A question of an accessibility client to any window of the form delivers the form's
+    // annotations first.
+    SetWindowSubclass(hwnd, accessibleSubclass, kAccessibleSubclassId, 0);
+    if (auto* combo = dynamic_cast<WinComboBox*>(control.get()); combo && combo->edit())
+        SetWindowSubclass(combo->edit(), accessibleSubclass, kAccessibleSubclassId, 0);
 
     if (!layout.toolTip.empty()) pendingToolTips_.push_back({hwnd, nullptr, layout.toolTip});
     if (layout.showsData) {
@@ -433,6 +458,9 @@ INT_PTR NativeForm::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DROPFILES:
             handleDrop(reinterpret_cast<HDROP>(wp), "");
             return TRUE;
+        case WM_GETOBJECT:
+            annotations_.queried();
+            return FALSE;  // the system's own accessible object, annotated
         case WM_CLOSE:
             if (events.close) events.close();
             return TRUE;
@@ -445,7 +473,7 @@ INT_PTR NativeForm::handle(UINT msg, WPARAM wp, LPARAM lp) {
             WinControl* c = byWindow(reinterpret_cast<HWND>(lp));
             if (!c || c->kind() != ControlKind::LinkLabel) return FALSE;
             auto dc = reinterpret_cast<HDC>(wp);
-            SetTextColor(dc, RGB(0, 0, 255));
+            SetTextColor(dc, linkTextColour());
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
         }
@@ -494,6 +522,34 @@ void NativeForm::handleCommand(WORD id, WORD code) {
         default:
             break;
     }
+}
+
+LRESULT CALLBACK NativeForm::accessibleSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                                UINT_PTR id, DWORD_PTR) {
+    if (msg == WM_GETOBJECT) {
+        if (NativeForm* form = fromWindow(hwnd)) form->annotations_.queried();
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, accessibleSubclass, id);
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void NativeForm::annotate(const std::string& name, const Annotation& annotation) {
+    WinControl* c = find(name);
+    if (!c) return;
+    annotations_.set(c->hwnd(), annotation);
+    if (auto* combo = dynamic_cast<WinComboBox*>(c); combo && combo->edit())
+        annotations_.set(combo->edit(), annotation);
+}
+
+void NativeForm::placeLabelBefore(const std::string& label, const std::string& control) {
+    WinControl* l = find(label);
+    WinControl* c = find(control);
+    if (!l || !c || l == c) return;
+    HWND before = GetWindow(c->hwnd(), GW_HWNDPREV);
+    if (before == l->hwnd()) return;
+    SetWindowPos(l->hwnd(), before ? before : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK NativeForm::dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,

@@ -12,11 +12,18 @@
 #include <utility>
 #include <vector>
 
+#include "frontend/win32/accessibility.h"
 #include "platform/form_layout.h"
 #include "frontend/win32/win_controls.h"
 #include "platform/win32/win_handles.h"
 
 namespace tarvo::win {
+
+// The colour of a link label's text: the system's colour for links (which a high-contrast
+// scheme sets with the rest); where a scheme gives links a colour that cannot be read on the
+// window's background (Wine's light theme: light grey on white), the window's text colour, the
+// underline still marking the link.
+COLORREF linkTextColour();
 
 // The handlers a form gives its window. Each may be left empty.
 struct FormEvents {
@@ -80,8 +87,19 @@ class NativeForm {
     // Puts the window and every control where the table says at another DPI.
     void applyDpi(int dpi);
 
+    // What a screen reader is told of the control beyond its caption; for a combo box also of
+    // its edit field, which has the keyboard.
+    void annotate(const std::string& control, const Annotation& annotation);
+    Annotations& annotations() { return annotations_; }
+    // Makes the label the window just before the control in z-order, where the system looks
+    // for the name of a control without a caption of its own. Labels are no tab stops, so the
+    // order of Tab is the same.
+    void placeLabelBefore(const std::string& label, const std::string& control);
+
   private:
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK accessibleSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                               UINT_PTR id, DWORD_PTR data);
     static LRESULT CALLBACK dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                          DWORD_PTR data);
     INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -102,6 +120,7 @@ class NativeForm {
     std::vector<std::unique_ptr<WinControl>> controls_;
     std::map<std::string, UniqueFont> fonts_;  // by face, size, style and charset
     HWND toolTip_ = nullptr;
+    Annotations annotations_;
     // Tool tips wait for the pointer: the first paint does not need their window.
     struct PendingToolTip {
         HWND control;

@@ -1,6 +1,8 @@
 // Wires frmSettings' event procedures to the settings window's real window.
 #include "frontend/win32/settings_window_win32.h"
 
+#include <oleacc.h>
+
 #include "settings/settings_layout.h"
 
 namespace tarvo::win {
@@ -32,6 +34,14 @@ private:
     WinControl& c_;
 };
 
+std::string nameFromCaption(const std::string& caption) {
+    const auto first = caption.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    auto last = caption.find_last_not_of(" :");
+    if (last == std::string::npos || last < first) last = caption.size() - 1;
+    return caption.substr(first, last - first + 1);
+}
+
 BuildOptions SettingsWindow::designOptions() {
     BuildOptions options;
     options.frameSide = 45;
@@ -53,6 +63,20 @@ SettingsWindow::SettingsWindow(SettingsServices services, BuildOptions options)
     f.events.click = [this](const std::string& control) { settings_->click(control); };
     // The close box unloads the window the same way as OK.
     f.events.close = [&host = services.host] { host.unloadSettings(); };
+    nameControls();
+}
+
+// The list has no label before it (its frame lies behind every control): it is named by its
+// frame's caption. The addresses are read as links, with what they do as their description;
+// the picture is the program's icon.
+void SettingsWindow::nameControls() {
+    NativeForm& f = form_;
+    f.annotate("List1", {.name = nameFromCaption(f.control("Frame2").caption()),
+                         .description = {},
+                         .role = 0});
+    f.annotate("lbl_MAIL", {.name = {}, .description = "Write an email", .role = ROLE_SYSTEM_LINK});
+    f.annotate("lbl_WWW", {.name = {}, .description = "Open the website", .role = ROLE_SYSTEM_LINK});
+    f.annotate("Image1", {.name = "Tarvolin", .description = {}, .role = 0});
 }
 
 SettingsWindow::~SettingsWindow() = default;

@@ -3,11 +3,16 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "frontend/win32/native_form.h"
 #include "settings/frm_settings.h"
 
 namespace tarvo::win {
+
+// A frame's caption as a name: without the blanks around it and its closing colon
+// (" File Association: " names "File Association").
+std::string nameFromCaption(const std::string& caption);
 
 class SettingsWindow {
 public:
@@ -32,6 +37,7 @@ public:
 
 private:
     class Image;
+    void nameControls();
     NativeForm form_;
     std::unique_ptr<Image> image_;
     std::unique_ptr<frmSettings> settings_;

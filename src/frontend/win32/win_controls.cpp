@@ -128,6 +128,7 @@ void WinControl::setCaption(const std::string& text) {
         info.lpszText = wide.data();
         SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
     }
+    if (captionChanged) captionChanged(text);
 }
 bool WinControl::enabled() const {
     return IsWindowEnabled(hwnd_) != FALSE;

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ public:
     bool showsData() const { return showsData_; }
     // From now on the tool tip holds the control's whole caption, whatever it is set to.
     void showWholeTextIn(HWND toolTip) { toolTip_ = toolTip; }
+    // Called with the new caption each time setCaption changes it (what a screen reader is
+    // told may follow the caption).
+    std::function<void(const std::string&)> captionChanged;
     // True when hwnd is this control or one of its inner windows (a combo box's edit).
     virtual bool owns(HWND hwnd) const { return hwnd == hwnd_; }
 

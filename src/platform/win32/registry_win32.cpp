@@ -48,11 +48,9 @@ std::wstring expanded(const std::wstring& text) {
     }
 }
 
-}  // namespace
-
-std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const std::string& key) {
-    if (!isRelativeKeyName(key) || !registryLoaded()) return std::nullopt;
-    const auto [base, path] = locate(root, key);
+// A string value of a key (nullptr: its default value), up to its first NUL as every reader
+// of the system takes it ("type\0junk" is "type"); an expandable one as a reader sees it.
+std::optional<std::string> readString(HKEY base, const std::wstring& path, const wchar_t* name) {
     HKEY opened = nullptr;
     if (regOpenKeyEx(base, path.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return std::nullopt;
@@ -60,18 +58,16 @@ std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const s
 
     DWORD type = 0;
     DWORD size = 0;
-    LSTATUS status = regQueryValueEx(opened, nullptr, nullptr, &type, nullptr, &size);
+    LSTATUS status = regQueryValueEx(opened, name, nullptr, &type, nullptr, &size);
     std::wstring data;
     // The value may grow between the two calls; ask again with the size reported then.
     while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
         if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
         data.assign(size / sizeof(wchar_t) + 1, L'\0');
         DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-        status = regQueryValueEx(opened, nullptr, nullptr, &type,
+        status = regQueryValueEx(opened, name, nullptr, &type,
                                  reinterpret_cast<BYTE*>(data.data()), &bytes);
         if (status == ERROR_SUCCESS) {
-            // The stored text need not end with a zero; where it holds one, the text ends
-            // there, as every reader of the system takes it ("type\0junk" is "type").
             data.resize(bytes / sizeof(wchar_t));
             if (const auto nul = data.find(L'\0'); nul != std::wstring::npos) data.resize(nul);
             if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
@@ -81,6 +77,20 @@ std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const s
         size = bytes;
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Registry::readDefault(RegistryRoot root, const std::string& key) {
+    if (!isRelativeKeyName(key) || !registryLoaded()) return std::nullopt;
+    const auto [base, path] = locate(root, key);
+    return readString(base, path, nullptr);
+}
+
+std::optional<std::string> Win32Registry::readUserValue(const std::string& key,
+                                                        const std::string& valueName) {
+    if (!isRelativeKeyName(key) || !registryLoaded()) return std::nullopt;
+    return readString(HKEY_CURRENT_USER, widen(key), widen(valueName).c_str());
 }
 
 bool Win32Registry::writeDefault(RegistryRoot root, const std::string& key,

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 // clang-format on
 
@@ -91,7 +92,7 @@ std::wstring consoleInterpreter() {
     return std::wstring(system, n < MAX_PATH ? n : 0) + L"\\cmd.exe";
 }
 
-std::optional<ConsoleCommand> consoleCommand(const std::string& p, bool startsInFolder) {
+std::optional<ConsoleCommand> consoleCommand(const std::string& p, ConsoleStart start) {
     // "/k \"<path>\"" and, when there is an argument text, one blank and the text. A path
     // never holds a quote, so its closing quote is the first one after the opening quote.
     static const std::string kPrefix = "/k \"";
@@ -105,6 +106,8 @@ std::optional<ConsoleCommand> consoleCommand(const std::string& p, bool startsIn
     const auto slash = path.rfind('\\');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = path.substr(folder.size());
+    const bool nameHasPercent = name.find('%') != std::string::npos;
+    const bool folderHasPercent = folder.find('%') != std::string::npos;
 
     // Inside quotes, "&", "^", "(", ")" and blanks are plain characters to the interpreter,
     // and "!" is one too while delayed expansion is off. Only "%" still expands there: such
@@ -113,19 +116,19 @@ std::optional<ConsoleCommand> consoleCommand(const std::string& p, bool startsIn
     // changed to it), so ".\<name>" names the same file.
     ConsoleCommand command;
     std::string target;
-    if (name.find('%') != std::string::npos) {
+    if (nameHasPercent && start.inheritsEnvironment) {
         command.environment.push_back({kFileVariable, path});
         target = "\"%" + std::string(kFileVariable) + "%\"";
-    } else if (folder.find('%') != std::string::npos) {
+    } else if (folderHasPercent) {
         target = "\".\\" + name + "\"";
     } else {
         target = "\"" + path + "\"";
     }
     std::string line = target + rest;
 
-    if (!startsInFolder && !folder.empty()) {
+    if (!start.startsInFolder && !folder.empty()) {
         std::string dir = "\"" + folder + "\"";
-        if (folder.find('%') != std::string::npos) {
+        if (folderHasPercent && start.inheritsEnvironment) {
             command.environment.push_back({kFolderVariable, folder});
             dir = "\"%" + std::string(kFolderVariable) + "%\"";
         }
@@ -135,6 +138,16 @@ std::optional<ConsoleCommand> consoleCommand(const std::string& p, bool startsIn
         // A /k command that starts with a quote loses its first and last quote; the outer
         // pair keeps the command's own quotes (the target's and the text's) as given.
         command.parameters = "/v:off /k \"" + line + "\"";
+    }
+
+    // The interpreter expands "%<name>%" wherever it stands, quotes or not, and keeps it as
+    // written only while no variable of that name exists: in a fresh environment that is
+    // beyond our say. A "%" of the file's that is the only one in the command pairs with
+    // nothing and stays literal; any other is refused, and nothing runs.
+    if ((nameHasPercent || folderHasPercent) && !start.inheritsEnvironment &&
+        std::count(command.parameters.begin(), command.parameters.end(), '%') > 1) {
+        command.parameters.clear();
+        command.refusal = kElevatedPercentRefusal;
     }
     return command;
 }
@@ -175,7 +188,12 @@ ShellResult WinShell::execute(const ShellRequest& request) {
         // file of that name beside the target or in the current folder never runs.
         file = consoleInterpreter();
         if (parameters) {
-            if (auto command = consoleCommand(*parameters, inFolder.entered() && !elevated)) {
+            // An elevated interpreter starts in the system folder, with an environment of
+            // the system's making.
+            const ConsoleStart start{inFolder.entered() && !elevated, !elevated};
+            if (auto command = consoleCommand(*parameters, start)) {
+                if (!command->refusal.empty())
+                    return ShellResult::failed(ERROR_INVALID_NAME, command->refusal);
                 parameters = command->parameters;
                 environment = std::move(command->environment);
             }

@@ -27,16 +27,33 @@ struct ConsoleCommand {
     // Variables the interpreter must find in its environment: names with a character the
     // interpreter would expand ("%") are handed over this way, expanded once and never again.
     std::vector<std::pair<std::string, std::string>> environment;
+    // Not empty: the file's name cannot reach the interpreter literally, and nothing may run;
+    // the text says why, for the user.
+    std::string refusal;
 };
+
+// How the interpreter is started. An elevated start begins in the system folder whatever
+// folder it is given, and with an environment the system makes afresh: none of ours.
+struct ConsoleStart {
+    bool startsInFolder = true;       // false: the command changes to the file's folder first
+    bool inheritsEnvironment = true;  // false: nothing may be handed over in variables
+};
+
+// The text of a refusal: the name holds "%" that a console started as administrator could
+// read as a variable and so run another file.
+inline constexpr char kElevatedPercentRefusal[] =
+    "This file's name holds \"%\", which a console started as administrator could read as a "
+    "variable and so run another file. Nothing was run. Rename the file, or run it without "
+    "CMD or not as administrator.";
 
 // The file's path and folder reach the interpreter literally, whatever the names hold ("%",
 // "!", "&", "^", blanks), while the typed text keeps the interpreter's meaning. Delayed
-// expansion is off for the command, so "!" pairs are never expanded. `startsInFolder` says
-// that the interpreter is started in the file's folder; otherwise (an elevated interpreter
-// starts in the system folder whatever folder it is given) the command changes to the folder
-// first. Returns nullopt for parameters of another form.
+// expansion is off for the command, so "!" pairs are never expanded. Where the interpreter
+// inherits no environment, a name holding "%" is given as it is only when that "%" is the one
+// in the whole command (a lone "%" is never expanded); otherwise the command is refused.
+// Returns nullopt for parameters of another form.
 std::optional<ConsoleCommand> consoleCommand(const std::string& commandComParameters,
-                                             bool startsInFolder);
+                                             ConsoleStart start);
 
 // The system's own text for an error code, without its closing line break; "Error N" for a
 // code the system has no text for.
