@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -180,7 +181,7 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
                "\t<command>tarvolin %f</command>\n"
                "\t<description>Run ." +
                stem +
-               " files with arguments</description>\n"
+               " files with arguments (added by Tarvolin)</description>\n"
                "\t<range>1-1</range>\n"
                "\t<patterns>" +
                patterns +
@@ -272,7 +273,8 @@ TEST(LinuxMenus, ListChangesReachEveryMenuAndOnlyOursAreDeleted) {
     EXPECT_FALSE(home.exists("data/kio/servicemenus/tarvolin-sh.desktop"));
     EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-sh.nemo_action"));
     EXPECT_FALSE(home.exists("data/applications/tarvolin.desktop"));
-    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // it held nothing but ours
+    // The file holds nothing but ours: it stays, as Thunar keeps it, with ours taken out.
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
 }
 
@@ -356,7 +358,8 @@ TEST(ThunarActions, WithoutAUserFileTheSystemsDefaultIsTheStart) {
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));  // nothing of the user's to keep
 
     ASSERT_TRUE(home.regenerate({}).ok);
-    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // Thunar reads the system's again
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), system);  // kept, with ours taken out
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
     EXPECT_EQ(home.read("etc/Thunar/uca.xml"), system);
 }
 
@@ -375,10 +378,84 @@ TEST(ThunarActions, AFileThatCannotBeReadIsLeftToItsOwner) {
     }
     // Attributes holding '>' and a closing tag on the same line as the last action still read.
     const auto merged = mergeThunarActions(
-        "<actions a=\"x>y\"><action><unique-id>tarvolin-q</unique-id></action></actions>",
+        "<actions a=\"x>y\"><action><unique-id>tarvolin-q</unique-id><description>Run .q files "
+        "with arguments (added by Tarvolin)</description></action></actions>",
         {thunarAction("tarvolin", "txt")});
     ASSERT_TRUE(merged);
     EXPECT_EQ(*merged, "<actions a=\"x>y\">\n" + thunarAction("tarvolin", "txt") + "</actions>");
+}
+
+// A user's file is rewritten, never deleted: one emptied by hand (to be rid of Thunar's
+// defaults) stays empty, and one that is a link to a dotfiles folder stays a link.
+TEST(ThunarActions, TheUsersFileIsNeverDeletedAndALinkStaysALink) {
+    Home home;
+    fs::ensureFolderPath(home.folders.thunar);
+    const std::string emptiedOpen = emptyThunarFile();
+    home.dir.write("config/Thunar/uca.xml", emptiedOpen);
+    ASSERT_TRUE(home.regenerate({"txt"}).ok);
+    ASSERT_TRUE(home.regenerate({}).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptiedOpen);
+
+    fs::ensureFolderPath(home.dir.file("dotfiles"));
+    for (const std::string& users : {std::string(kUsersUca), emptiedOpen}) {
+        home.dir.write("dotfiles/uca.xml", users);
+        const std::string link = home.dir.file("config/Thunar/uca.xml");
+        std::remove(link.c_str());
+        ASSERT_EQ(::symlink(home.dir.file("dotfiles/uca.xml").c_str(), link.c_str()), 0);
+        const auto isLink = [&] {
+            struct stat info {};
+            return ::lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+        };
+        ASSERT_TRUE(home.regenerate({"txt", "sh"}).ok);
+        EXPECT_TRUE(isLink());
+        EXPECT_NE(home.read("dotfiles/uca.xml").find("tarvolin-sh"), std::string::npos);
+        ASSERT_TRUE(home.regenerate({"txt"}).ok);
+        EXPECT_TRUE(isLink());
+        EXPECT_EQ(home.read("dotfiles/uca.xml").find("tarvolin-sh"), std::string::npos);
+        ASSERT_TRUE(removeAllMenus(home.folders).ok);
+        EXPECT_TRUE(isLink());
+        EXPECT_EQ(home.read("dotfiles/uca.xml"), users);
+    }
+}
+
+// Only an action the program wrote is taken for the program's: a user's action whose id
+// happens to begin with "tarvolin-", even one that copies an id and a description of ours
+// without the mark, or pairs our description with another extension's id, stays.
+TEST(ThunarActions, AUsersActionNamedLikeOursIsNeverTakenForOurs) {
+    const std::string users =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n"
+        "<action><name>Mine</name><unique-id>tarvolin-mine</unique-id>"
+        "<description>mine</description></action>\n"
+        "<action><name>Copy</name><unique-id>tarvolin-txt</unique-id>"
+        "<description>Run .txt files with arguments</description></action>\n"
+        "<action><name>Odd</name><unique-id>tarvolin-sh</unique-id>"
+        "<description>Run .txt files with arguments (added by Tarvolin)</description></action>\n"
+        "<action><name>NoDescription</name><unique-id>tarvolin-zzq</unique-id></action>\n"
+        "</actions>\n";
+    Home home;
+    fs::ensureFolderPath(home.folders.thunar);
+    home.dir.write("config/Thunar/uca.xml", users);
+    ASSERT_TRUE(home.regenerate({"txt", "sh", "zzq"}).ok);
+    const std::string added = home.read("config/Thunar/uca.xml");
+    EXPECT_EQ(added.substr(0, users.size() - 11), users.substr(0, users.size() - 11));
+    for (const char* ext : {"txt", "sh", "zzq"})
+        EXPECT_NE(added.find(thunarAction("tarvolin", ext)), std::string::npos) << ext;
+    ASSERT_TRUE(removeAllMenus(home.folders).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), users);
+
+    // Ours as Thunar writes it back after the user edits another action: other layout, the
+    // elements it does not know gone, a range; still ours, so it is removed.
+    const std::string rewritten =
+        "<?xml encoding=\"UTF-8\" version=\"1.0\"?>\n<actions>\n<action>\n\t<icon>tarvolin</icon>\n"
+        "\t<name>Tarvolin</name>\n\t<submenu></submenu>\n\t<unique-id>tarvolin-a_26b</unique-id>\n"
+        "\t<command>tarvolin %f</command>\n"
+        "\t<description>Run .a&amp;b files with arguments (added by Tarvolin)</description>\n"
+        "\t<range>1-1</range>\n\t<patterns>*.a&amp;b;*.A&amp;B</patterns>\n\t<other-files/>\n"
+        "</action>\n</actions>\n";
+    home.dir.write("config/Thunar/uca.xml", rewritten);
+    ASSERT_TRUE(removeAllMenus(home.folders).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"),
+              "<?xml encoding=\"UTF-8\" version=\"1.0\"?>\n<actions>\n</actions>\n");
 }
 
 TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
@@ -437,7 +514,7 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     EXPECT_TRUE(cleanUp.removeExtension("sh"));
     for (const char* folder : {"data/kio/servicemenus", "data/nemo/actions"})
         EXPECT_TRUE(fs::listFolder(home.dir.file(folder)).empty()) << folder;
-    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
     EXPECT_EQ(readAssociationList(list), (std::vector<std::string>{"zzq", "sh"}));
 
     EXPECT_TRUE(cleanUp.refresh().ok);
