@@ -11,10 +11,8 @@ namespace {
 
 // Every format of desktop entry; a new format is a unit in settings/linux/ and a line here.
 constexpr MenuFormat kFormats[] = {
-    updateDolphinMenus,
-    updateNemoActions,
-    updateOpenWithEntry,
-    updateThunarActions,
+    updateDolphinMenus,      updateNemoActions,   updateOpenWithEntry,
+    updateAddedAssociations, updateThunarActions,
 };
 
 MimeGlobs readMimeDatabase(const MenuFolders& folders) {

@@ -12,6 +12,7 @@
 #include "settings/linux/extensions.h"
 #include "settings/linux/folders.h"
 #include "settings/linux/menu_files.h"
+#include "settings/linux/mime_apps.h"
 #include "settings/linux/mime_globs.h"
 #include "settings/linux/nemo.h"
 #include "settings/linux/open_with.h"

@@ -168,8 +168,7 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
                   "TryExec=tarvolin\n"
                   "Terminal=false\n"
                   "Categories=Utility;\n"
-                  "Keywords=arguments;command line;run;launch;\n"
-                  "MimeType=text/plain;application/x-shellscript;text/x-sh;\n");
+                  "Keywords=arguments;command line;run;launch;\n");
     const auto thunar = [](const std::string& stem, const std::string& patterns) {
         return "<action>\n"
                "\t<icon>tarvolin</icon>\n"
@@ -217,7 +216,7 @@ TEST(LinuxMenus, AProgramOutsideTheSearchPathIsQuotedForEachFormat) {
               std::string::npos);
     EXPECT_NE(thunarAction(program, "a&b").find("<patterns>*.a&amp;b;*.A&amp;B</patterns>"),
               std::string::npos);
-    EXPECT_NE(desktopEntry("/opt/bin\\x/tarvolin", {"text/plain"})
+    EXPECT_NE(desktopEntry("/opt/bin\\x/tarvolin", true)
                   .find("\nExec=\"/opt/bin\\\\\\\\x/tarvolin\" %f\n"),
               std::string::npos);
 }
@@ -539,14 +538,13 @@ TEST(LinuxAssociations, MenusThatCannotBeWrittenAreNamed) {
 }
 
 // The package installs the program's desktop entry; the one made for "Open With" is the same
-// entry with the list's types, so it stands in for it without changing anything else.
-TEST(LinuxMenus, ThePackagesDesktopEntryIsTheGeneratedOneWithoutTypes) {
+// entry, marked, so it stands in for it without changing anything else. Neither lists types.
+TEST(LinuxMenus, ThePackagesDesktopEntryIsTheGeneratedOneUnmarked) {
     std::string packaged;
     ASSERT_EQ(fs::readFile(TARVO_SOURCE_DIR "/packaging/linux/tarvolin.desktop", packaged),
               fs::Result::Ok);
-    EXPECT_EQ(packaged, desktopEntry("tarvolin", {}));
-    const std::string generated = desktopEntry("tarvolin", {"text/plain"});
-    EXPECT_EQ(generated, std::string(kMadeByLine) + "\n" + packaged + "MimeType=text/plain;\n");
+    EXPECT_EQ(packaged, desktopEntry("tarvolin", false));
+    EXPECT_EQ(desktopEntry("tarvolin", true), std::string(kMadeByLine) + "\n" + packaged);
 }
 
 // The desktop's own checker, where it is installed, on every file it applies to.
@@ -556,7 +554,7 @@ TEST(LinuxMenus, GeneratedDesktopFilesValidate) {
     Home home;
     ASSERT_TRUE(home.regenerate({"txt", "sh"}).ok);
     const std::string odd = home.dir.file("odd.desktop");
-    home.dir.write("odd.desktop", desktopEntry("/opt/my apps/it's%/tarvolin", {"text/plain"}));
+    home.dir.write("odd.desktop", desktopEntry("/opt/my apps/it's%/tarvolin", true));
     const std::string oddMenu = home.dir.file("odd-menu.desktop");
     home.dir.write("odd-menu.desktop",
                    dolphinServiceMenu("/opt/my \"apps\"/tarvolin", "a&b", {"text/plain"}));

@@ -49,11 +49,33 @@ MenuFolders menuFolders() {
         folders.applications = dataHome + "/applications";
         folders.mimeGlobs.push_back(dataHome + "/mime/globs2");
     }
-    if (!configHome.empty()) folders.thunar = configHome + "/Thunar";
-    for (const auto& dir : envFolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
+    std::string stateHome = envFolder("XDG_STATE_HOME");
+    if (stateHome.empty() && !home.empty()) stateHome = home + "/.local/state";
+    if (!dataHome.empty()) folders.applicationDirs.push_back(dataHome + "/applications");
+    if (!configHome.empty()) {
+        folders.thunar = configHome + "/Thunar";
+        folders.mimeApps = configHome + "/mimeapps.list";
+        folders.configDirs.push_back(configHome);
+    }
+    if (!stateHome.empty()) folders.addedRecord = stateHome + "/tarvolin/added-associations.list";
+    for (const auto& dir : envFolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
         folders.mimeGlobs.push_back(dir + "/mime/globs2");
-    for (const auto& dir : envFolderList("XDG_CONFIG_DIRS", "/etc/xdg"))
+        folders.applicationDirs.push_back(dir + "/applications");
+    }
+    for (const auto& dir : envFolderList("XDG_CONFIG_DIRS", "/etc/xdg")) {
         folders.systemThunar.push_back(dir + "/Thunar");
+        folders.configDirs.push_back(dir);
+    }
+    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    std::string rest = desktops != nullptr ? desktops : "";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        std::string name = rest.substr(0, colon);
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (!name.empty()) folders.desktops.push_back(name);
+    }
     return folders;
 }
 

@@ -201,8 +201,7 @@ bool ours(const UcaAction& action) {
     constexpr std::string_view head = "Run .";
     const std::string tail = extensionComment("").substr(head.size()) + kThunarMark;
     const std::string& text = action.description;
-    if (!text.starts_with(head) || !text.ends_with(tail) ||
-        text.size() < head.size() + tail.size())
+    if (!text.starts_with(head) || !text.ends_with(tail) || text.size() < head.size() + tail.size())
         return false;
     const std::string ext = text.substr(head.size(), text.size() - head.size() - tail.size());
     return usableExtension(ext) && action.uniqueId == kThunarIdPrefix + fileStem(ext);
@@ -331,7 +330,8 @@ void updateThunar(MenuUpdate& update, const MenuFolders& folders,
 
 void updateThunarActions(const MenuPlan& plan, MenuUpdate& update) {
     std::vector<std::string> actions;
-    for (const auto& listed : plan.extensions) actions.push_back(thunarAction(plan.program, listed.ext));
+    for (const auto& listed : plan.extensions)
+        actions.push_back(thunarAction(plan.program, listed.ext));
     updateThunar(update, plan.folders, actions);
 }
 
