@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,7 @@ struct Home {
         folders.thunar = dir.file("config/Thunar");
         folders.systemThunar = {dir.file("etc/Thunar")};
         folders.mimeGlobs = {dir.file("data/mime/globs2"), dir.file("usr/mime/globs2")};
+        folders.entriesOff = dir.file("state/tarvolin/entries-off");
         fs::ensureFolderPath(dir.file("usr/mime"));
         dir.write("usr/mime/globs2", kGlobs);
     }
@@ -493,8 +495,9 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     ASSERT_TRUE(writeAssociationList(list, {"txt"}));
     ASSERT_TRUE(menus.addExtension("zzq"));
     ASSERT_TRUE(writeAssociationList(list, {"txt", "zzq"}));
-    EXPECT_EQ(told,
-              (std::vector<std::pair<std::string, bool>>{{withoutTypeMessage("zzq"), false}}));
+    EXPECT_EQ(told, (std::vector<std::pair<std::string, bool>>{
+                        {withoutTypeMessage("zzq", {"Nemo", "Thunar"}), false}}));
+    EXPECT_EQ(told[0].first.substr(0, 46), "Nemo and Thunar now offer Tarvolin for .zzq fi");
     EXPECT_TRUE(home.exists("data/kio/servicemenus/tarvolin-txt.desktop"));
     EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
 
@@ -535,6 +538,81 @@ TEST(LinuxAssociations, MenusThatCannotBeWrittenAreNamed) {
     EXPECT_EQ(told[0].first,
               std::string(kMenusNotChangedMessage) + home.dir.file("config/Thunar/uca.xml") + "\n");
     EXPECT_TRUE(told[0].second);
+}
+
+// A menu that could not be written is not said to offer the program.
+TEST(LinuxAssociations, TheNoteSaysOnlyWhatHappened) {
+    Home home;
+    fs::ensureFolderPath(home.folders.thunar);
+    home.dir.write("config/Thunar/uca.xml", "not xml");
+    std::vector<std::pair<std::string, bool>> told;
+    LinuxAssociations menus(
+        home.dir.file("Settings.ini"), "tarvolin", home.folders,
+        [&](const std::string& text, bool warning) { told.emplace_back(text, warning); });
+    EXPECT_TRUE(menus.addExtension("zzq"));
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_TRUE(told[0].second);  // the failure, named
+    EXPECT_EQ(told[1].first, withoutTypeMessage("zzq", {"Nemo"}));
+    EXPECT_EQ(told[1].first.find("Thunar"), std::string::npos);
+    EXPECT_EQ(told[1].first.substr(0, 43), "Nemo now offers Tarvolin for .zzq files.\n\nD");
+
+    // Nothing written at all: only what is so is said.
+    fs::ensureFolderPath(home.dir.file("data/nemo/actions/tarvolin-qqz.nemo_action"));
+    told.clear();
+    EXPECT_TRUE(menus.addExtension("qqz"));
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[1].first.find("now offer"), std::string::npos);
+    EXPECT_EQ(told[1].first, withoutTypeMessage("qqz", {}));
+}
+
+// "--unregister-all" sticks: opening the settings window does not make the entries again;
+// a change of the list, or the user's answer to the window's offer, does.
+TEST(LinuxAssociations, RemovingAllSticksUntilTheListChangesOrTheUserAsks) {
+    Home home;
+    const std::string list = home.dir.file("Settings.ini");
+    ASSERT_TRUE(writeAssociationList(list, {"txt", "zzq"}));
+    LinuxAssociations menus(list, "tarvolin", home.folders, {});
+    ASSERT_TRUE(menus.refresh().ok);
+    ASSERT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+
+    ASSERT_TRUE(menus.removeAll().ok);
+    EXPECT_TRUE(menus.entriesOff());
+    LinuxAssociations nextStart(list, "tarvolin", home.folders, {});
+    nextStart.refresh();
+    EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+    EXPECT_FALSE(home.exists("data/kio/servicemenus/tarvolin-txt.desktop"));
+
+    EXPECT_TRUE(nextStart.restore().ok);
+    EXPECT_FALSE(nextStart.entriesOff());
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+
+    ASSERT_TRUE(nextStart.removeAll().ok);
+    LinuxAssociations window(list, "tarvolin", home.folders, {});
+    window.refresh();
+    ASSERT_TRUE(window.addExtension("sh"));  // a change of the list: the whole list again
+    EXPECT_FALSE(window.entriesOff());
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-sh.nemo_action"));
+}
+
+// An entry "--unregister-all" cannot remove is named on standard error (and the program then
+// exits with 1): here an actions file that cannot be read, which may hold ours.
+TEST(LinuxAssociations, RemovingAllNamesWhatItCouldNotRemove) {
+    Home home;
+    LinuxAssociations menus(home.dir.file("Settings.ini"), "tarvolin", home.folders, {});
+    ASSERT_TRUE(menus.addExtension("txt"));
+    const std::string uca = home.dir.file("config/Thunar/uca.xml");
+    ASSERT_EQ(std::rename(uca.c_str(), (uca + ".was").c_str()), 0);
+    fs::ensureFolderPath(uca);  // a folder: nothing can be read from it
+    const MenuUpdate update = menus.removeAll();
+    EXPECT_FALSE(update.ok);
+    EXPECT_EQ(menus.unregisterReport(update),
+              "tarvolin: could not remove Tarvolin's entries from " + uca + "\n");
+    EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-txt.nemo_action"));  // the rest went
+    EXPECT_NE(menus.unregisterReport(menus.removeAll()).find("Thunar/uca.xml\n"),
+              std::string::npos);
+    std::filesystem::remove(uca);
+    EXPECT_EQ(menus.unregisterReport(menus.removeAll()), "");
 }
 
 // The package installs the program's desktop entry; the one made for "Open With" is the same

@@ -57,7 +57,10 @@ MenuFolders menuFolders() {
         folders.mimeApps = configHome + "/mimeapps.list";
         folders.configDirs.push_back(configHome);
     }
-    if (!stateHome.empty()) folders.addedRecord = stateHome + "/tarvolin/added-associations.list";
+    if (!stateHome.empty()) {
+        folders.addedRecord = stateHome + "/tarvolin/added-associations.list";
+        folders.entriesOff = stateHome + "/tarvolin/entries-off";
+    }
     for (const auto& dir : envFolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
         folders.mimeGlobs.push_back(dir + "/mime/globs2");
         folders.applicationDirs.push_back(dir + "/applications");

@@ -15,8 +15,10 @@ struct MenuFolders {
     std::vector<std::string> systemThunar;  // $XDG_CONFIG_DIRS/Thunar, most important first
     std::vector<std::string> mimeGlobs;     // every globs2 file, most important first
     // The associations of types with programs (empty mimeApps: none are made).
-    std::string mimeApps;                      // $XDG_CONFIG_HOME/mimeapps.list
-    std::string addedRecord;                   // what the program added there (its state)
+    std::string mimeApps;     // $XDG_CONFIG_HOME/mimeapps.list
+    std::string addedRecord;  // what the program added there (its state)
+    // Present while the entries are off ("--unregister-all"); empty: no such state is kept.
+    std::string entriesOff;                    // $XDG_STATE_HOME/tarvolin/entries-off
     std::vector<std::string> configDirs;       // $XDG_CONFIG_HOME, $XDG_CONFIG_DIRS
     std::vector<std::string> applicationDirs;  // $XDG_DATA_HOME and $XDG_DATA_DIRS/applications
     std::vector<std::string> desktops;         // $XDG_CURRENT_DESKTOP's names in lower case

@@ -332,7 +332,10 @@ void updateThunarActions(const MenuPlan& plan, MenuUpdate& update) {
     std::vector<std::string> actions;
     for (const auto& listed : plan.extensions)
         actions.push_back(thunarAction(plan.program, listed.ext));
+    const std::size_t failures = update.failedPaths.size();
     updateThunar(update, plan.folders, actions);
+    if (update.failedPaths.size() != failures) return;
+    for (const auto& listed : plan.extensions) update.offeredBy[listed.ext].push_back("Thunar");
 }
 
 }  // namespace tarvo::menus
