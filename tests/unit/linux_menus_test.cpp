@@ -383,7 +383,9 @@ TEST(ThunarActions, AFileThatCannotBeReadIsLeftToItsOwner) {
         "with arguments (added by Tarvolin)</description></action></actions>",
         {thunarAction("tarvolin", "txt")});
     ASSERT_TRUE(merged);
-    EXPECT_EQ(*merged, "<actions a=\"x>y\">\n" + thunarAction("tarvolin", "txt") + "</actions>");
+    EXPECT_EQ(*merged, "<actions a=\"x>y\">" + thunarAction("tarvolin", "txt") + "</actions>");
+    // Taken out again, they leave the line as it was.
+    EXPECT_EQ(mergeThunarActions(*merged, {}), "<actions a=\"x>y\"></actions>");
 }
 
 // A user's file is rewritten, never deleted: one emptied by hand (to be rid of Thunar's

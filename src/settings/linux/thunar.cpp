@@ -262,13 +262,10 @@ std::optional<std::string> mergeThunarActions(std::string_view uca,
         }
     }
     out.append(uca.substr(copied, file->insertAt - copied));
-    bool lineOpen = !out.empty() && out.back() != '\n';
-    for (std::size_t k = 0; k < ourActions.size(); ++k) {
-        if (placed[k]) continue;
-        if (lineOpen) out += '\n';  // the closing tag shares a line with something before it
-        lineOpen = false;
-        out += ourActions[k];
-    }
+    // Where the closing tag shares a line with something before it, ours start on that line
+    // too: a line break added here would stay behind when they are taken out again.
+    for (std::size_t k = 0; k < ourActions.size(); ++k)
+        if (!placed[k]) out += ourActions[k];
     out.append(uca.substr(file->insertAt));
     return out;
 }

@@ -20,9 +20,9 @@ inline constexpr char kThunarMark[] = " (added by Tarvolin)";
 // One <action> element for Thunar's uca.xml, with the line end after it.
 std::string thunarAction(const std::string& program, std::string_view ext);
 
-// Thunar's uca.xml with every action of the program taken out and ours put in before the
-// closing tag, in their order. Everything else stays byte for byte. nullopt when the text
-// is not an actions file this function can read; it must then be left alone.
+// Thunar's uca.xml with every action of the program taken out and ours (each with its own
+// unique id) put in before the closing tag, in their order. Everything else stays byte for byte.
+// nullopt when the text is not an actions file this function can read; it must then be left alone.
 std::optional<std::string> mergeThunarActions(std::string_view uca,
                                               const std::vector<std::string>& ourActions);
 // The actions file Thunar starts from when there is none at all.
