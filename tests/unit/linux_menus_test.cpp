@@ -468,6 +468,8 @@ TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
         ScopedEnv config("XDG_CONFIG_HOME", "/cfg/");
         ScopedEnv dirs("XDG_DATA_DIRS", "/a:/b/:relative:/a");
         ScopedEnv configDirs("XDG_CONFIG_DIRS", "");
+        ScopedEnv state("XDG_STATE_HOME", "relative/ignored");
+        ScopedEnv desktops("XDG_CURRENT_DESKTOP", "KDE:Plasma");
         const MenuFolders folders = menuFolders();
         EXPECT_EQ(folders.dolphin, "/home/u/.local/share/kio/servicemenus");
         EXPECT_EQ(folders.nemo, "/home/u/.local/share/nemo/actions");
@@ -477,6 +479,14 @@ TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
         EXPECT_EQ(folders.mimeGlobs,
                   (std::vector<std::string>{"/home/u/.local/share/mime/globs2", "/a/mime/globs2",
                                             "/b/mime/globs2"}));
+        EXPECT_EQ(folders.mimeApps, "/cfg/mimeapps.list");
+        EXPECT_EQ(folders.configDirs, (std::vector<std::string>{"/cfg", "/etc/xdg"}));
+        EXPECT_EQ(folders.applicationDirs,
+                  (std::vector<std::string>{"/home/u/.local/share/applications", "/a/applications",
+                                            "/b/applications"}));
+        EXPECT_EQ(folders.addedRecord, "/home/u/.local/state/tarvolin/added-associations.list");
+        EXPECT_EQ(folders.entriesOff, "/home/u/.local/state/tarvolin/entries-off");
+        EXPECT_EQ(folders.desktops, (std::vector<std::string>{"kde", "plasma"}));
     }
 }
 
