@@ -56,6 +56,7 @@ struct Home {
         folders.systemThunar = {dir.file("etc/Thunar")};
         folders.mimeGlobs = {dir.file("data/mime/globs2"), dir.file("usr/mime/globs2")};
         folders.entriesOff = dir.file("state/tarvolin/entries-off");
+        folders.thunarMade = dir.file("state/tarvolin/thunar-made");
         fs::ensureFolderPath(dir.file("usr/mime"));
         dir.write("usr/mime/globs2", kGlobs);
     }
@@ -274,8 +275,8 @@ TEST(LinuxMenus, ListChangesReachEveryMenuAndOnlyOursAreDeleted) {
     EXPECT_FALSE(home.exists("data/kio/servicemenus/tarvolin-sh.desktop"));
     EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-sh.nemo_action"));
     EXPECT_FALSE(home.exists("data/applications/tarvolin.desktop"));
-    // The file holds nothing but ours: it stays, as Thunar keeps it, with ours taken out.
-    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // made by us, it held only ours
+    EXPECT_FALSE(home.exists("state/tarvolin/thunar-made"));
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
 }
 
@@ -359,7 +360,7 @@ TEST(ThunarActions, WithoutAUserFileTheSystemsDefaultIsTheStart) {
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));  // nothing of the user's to keep
 
     ASSERT_TRUE(home.regenerate({}).ok);
-    EXPECT_EQ(home.read("config/Thunar/uca.xml"), system);  // kept, with ours taken out
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // Thunar reads the system's again
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
     EXPECT_EQ(home.read("etc/Thunar/uca.xml"), system);
 }
@@ -419,6 +420,25 @@ TEST(ThunarActions, TheUsersFileIsNeverDeletedAndALinkStaysALink) {
         EXPECT_TRUE(isLink());
         EXPECT_EQ(home.read("dotfiles/uca.xml"), users);
     }
+}
+
+// A file the program made becomes the user's as soon as it holds anything of theirs.
+TEST(ThunarActions, AFileWeMadeIsTheUsersOnceTheyAddToIt) {
+    Home home;
+    ASSERT_TRUE(home.regenerate({"txt"}).ok);
+    const std::string mine = "<action><name>Mine</name><unique-id>1-1</unique-id></action>\n";
+    std::string uca = home.read("config/Thunar/uca.xml");
+    uca.insert(uca.find("<action>"), mine);
+    home.dir.write("config/Thunar/uca.xml", uca);
+    ASSERT_TRUE(home.regenerate({}).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n" + mine + "</actions>\n");
+    EXPECT_FALSE(home.exists("state/tarvolin/thunar-made"));
+    // The user takes their action out again: still theirs, never deleted.
+    home.dir.write("config/Thunar/uca.xml", emptyThunarFile());
+    ASSERT_TRUE(home.regenerate({"txt"}).ok);
+    ASSERT_TRUE(home.regenerate({}).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
 }
 
 // Only an action the program wrote is taken for the program's: a user's action whose id
@@ -528,7 +548,7 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     EXPECT_TRUE(cleanUp.removeExtension("sh"));
     for (const char* folder : {"data/kio/servicemenus", "data/nemo/actions"})
         EXPECT_TRUE(fs::listFolder(home.dir.file(folder)).empty()) << folder;
-    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));
     EXPECT_EQ(readAssociationList(list), (std::vector<std::string>{"zzq", "sh"}));
 
     EXPECT_TRUE(cleanUp.refresh().ok);

@@ -29,8 +29,10 @@ std::optional<std::string> mergeThunarActions(std::string_view uca,
 std::string emptyThunarFile();
 
 // Brings the program's actions in the user's file in line with the plan. The file is made
-// from the system's when there is none, then only ever rewritten (never deleted; a link keeps
-// leading to the same file); one that cannot be read or understood is named as a failure.
+// from the system's when there is none, and goes again with the last of ours while it holds
+// nothing else; a file that was there before is only ever rewritten (never deleted; a link
+// keeps leading to the same file); one that cannot be read or understood is named as a
+// failure.
 void updateThunarActions(const MenuPlan& plan, MenuUpdate& update);
 
 }  // namespace tarvo::menus
