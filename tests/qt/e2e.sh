@@ -153,5 +153,16 @@ copies=
 env -u DISPLAY timeout 10 "$tarvolin" --unregister-all
 check "--unregister-all without a display" "0" "$?"
 
+# 5. An entry it cannot remove (an actions file that cannot be read: here a folder in its
+# place) is named on standard error, and the exit code says so.
+uca="$XDG_CONFIG_HOME/Thunar/uca.xml"
+[ -e "$uca" ] && mv "$uca" "$work/uca.xml.kept"
+mkdir -p "$uca"
+env -u DISPLAY timeout 10 "$tarvolin" --unregister-all 2>"$work/unregister.err"
+check "--unregister-all with an unreadable uca.xml" "1" "$?"
+check "--unregister-all names it" \
+    "tarvolin: could not remove Tarvolin's entries from $uca" "$(cat "$work/unregister.err")"
+rmdir "$uca"
+
 [ "$failures" -eq 0 ] && echo "all end-to-end checks passed"
 [ "$failures" -eq 0 ]
