@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package dist/tarvolin_VERSION_amd64.deb: tarvolin (Release, stripped), its
-# desktop entry, AppStream metainfo and hicolor icons. Checks the desktop entry and the
-# metainfo with their validators first. Two builds of one commit give the same package.
+# desktop entry, AppStream metainfo and hicolor icons, and its changelog. The version is
+# CMakeLists.txt's; the metainfo's releases and the changelog are made from CHANGELOG.md.
+# Checks the desktop entry and the metainfo with their validators first. Two builds of one
+# commit give the same package.
 #
 # Usage: bash scripts/build-deb.sh
 # TARVO_DEB_BINARY=/path/to/tarvolin packages that file instead of building one (for trying
@@ -14,7 +16,7 @@ root=$(pwd)
 source scripts/packages.sh
 tarvo_install_missing cmake g++ make qt6-base-dev dpkg-dev desktop-file-utils appstream
 
-version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+version=$(python3 scripts/release-files.py version)
 arch=$(dpkg --print-architecture)
 name="tarvolin_${version}_${arch}"
 stage="$root/build/deb/root"
@@ -29,23 +31,35 @@ else
     binary=build/deb/tarvolin
 fi
 
+echo "== the metainfo's releases and the package's changelog, from CHANGELOG.md"
+rm -rf "$stage" "$root/build/deb/notes"
+mkdir -p "$root/build/deb/notes"
+metainfo="$root/build/deb/notes/com.example.tarvolin.metainfo.xml"
+python3 scripts/release-files.py appstream "$linux/com.example.tarvolin.metainfo.xml" "$metainfo"
+python3 scripts/release-files.py debian "$root/build/deb/notes/changelog"
+
 echo "== checking the desktop entry and the metainfo"
 desktop-file-validate "$linux/tarvolin.desktop"
-appstreamcli validate --no-net "$linux/com.example.tarvolin.metainfo.xml"
+appstreamcli validate --no-net "$metainfo"
 
 echo "== staging"
-rm -rf "$stage"
 install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/share/applications" \
     "$stage/usr/share/metainfo" "$stage/usr/share/doc/tarvolin"
 install -m 0755 "$binary" "$stage/usr/bin/tarvolin"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$stage/usr/bin/tarvolin"
 install -m 0644 "$linux/tarvolin.desktop" "$stage/usr/share/applications/"
-install -m 0644 "$linux/com.example.tarvolin.metainfo.xml" "$stage/usr/share/metainfo/"
+install -m 0644 "$metainfo" "$stage/usr/share/metainfo/"
 for icon in "$linux"/icons/hicolor/*/apps/tarvolin.png; do
     size=$(basename "$(dirname "$(dirname "$icon")")")
     install -D -m 0644 "$icon" "$stage/usr/share/icons/hicolor/$size/apps/tarvolin.png"
 done
 install -m 0644 "$linux/copyright" "$stage/usr/share/doc/tarvolin/copyright"
+# A native package's changelog is changelog.gz (a Debian revision would make it
+# changelog.Debian.gz), compressed without a name or a time in it.
+changelog=changelog.gz
+case "$version" in *-*) changelog=changelog.Debian.gz ;; esac
+gzip -9nc "$root/build/deb/notes/changelog" >"$stage/usr/share/doc/tarvolin/$changelog"
+chmod 0644 "$stage/usr/share/doc/tarvolin/$changelog"
 
 # The libraries tarvolin links, as the package's dependencies (dpkg-shlibdeps wants a
 # source package's layout to run in; a throw-away one serves).
