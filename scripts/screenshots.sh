@@ -1,20 +1,43 @@
 #!/usr/bin/env bash
-# Takes the screenshots in docs/ from a built Tarvo.exe under Wine on a private Xvfb: the
-# argument dialog on a sample file with a short history, the settings window as it opens
-# without a file, and the settings window opened from the dialog's "?" button. Builds nothing.
+# Takes every picture that README and docs/ show, on private X servers: from Tarvo.exe under
+# Wine the argument dialog on a sample file with a short history, the settings window as it
+# opens without a file and the settings window opened from the dialog's "?" button; from
+# tarvolin the argument dialog and the settings window without a file (through
+# scripts/run-linux.sh, with a private, empty data folder). Builds both programs first.
 #
-#   bash scripts/screenshots.sh [path/to/Tarvo.exe]   # default: build/win64/Tarvo.exe
+#   bash scripts/screenshots.sh [path/to/Tarvo.exe]   # default: build Tarvo.exe in build/run
 #   TARVO_SHOTS=folder                                # where the PNGs go (default: docs)
-#
-# Needs wine, xvfb, xdotool and imagemagick.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 root=$(pwd)
-exe=${1:-build/win64/Tarvo.exe}
-[ -f "$exe" ] || { echo "no Tarvo.exe at $exe: build it first or name it" >&2; exit 1; }
-exe=$(realpath "$exe")
 out=${TARVO_SHOTS:-$root/docs}
+case "$out" in /*) ;; *) out="$root/$out" ;; esac
 mkdir -p "$out"
+
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth \
+    xdotool imagemagick || exit 1
+
+if [ $# -gt 0 ]; then
+    exe=$1
+    [ -f "$exe" ] || { echo "no Tarvo.exe at $exe" >&2; exit 1; }
+else
+    echo "== building Tarvo.exe"
+    mkdir -p build/run
+    cmake -S . -B build/run -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DTARVO_TESTS=OFF >/dev/null || exit 1
+    cmake --build build/run -j "$(nproc)" --target Tarvo >build/run/build.log 2>&1 ||
+        { cat build/run/build.log; exit 1; }
+    exe=build/run/Tarvo.exe
+fi
+exe=$(realpath "$exe")
+
+# tarvolin's two windows first: run-linux.sh builds it and saves the window on its own Xvfb.
+echo "== tarvolin's argument dialog and settings window"
+TARVO_SCREENSHOT="$out/linux-dialog.png" env -u DISPLAY bash scripts/run-linux.sh \
+    docs/sample/hello.sh || exit 1
+TARVO_SCREENSHOT="$out/linux-settings.png" env -u DISPLAY bash scripts/run-linux.sh "" || exit 1
 
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
