@@ -32,6 +32,9 @@ if(TARVO_TESTS)
     # One version: CHANGELOG.md has its entry and the documents name its release files.
     add_test(NAME ReleaseVersion
              COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/release-files.py check)
+    # The test command fails whenever one of its steps fails.
+    add_test(NAME TestCommandFails
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/scripts/test_command_test.sh)
 endif()
 
 if(TARVO_QT)

@@ -6,7 +6,7 @@ if(TARVO_TESTS)
 endif()
 
 file(GLOB TARVO_QT_SOURCES CONFIGURE_DEPENDS src/frontend/qt/*.cpp)
-list(FILTER TARVO_QT_SOURCES EXCLUDE REGEX "/main\\\\.cpp$")
+list(FILTER TARVO_QT_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 add_library(tarvo_qt STATIC ${TARVO_QT_SOURCES})
 set_target_properties(tarvo_qt PROPERTIES AUTOMOC ON)
 target_link_libraries(tarvo_qt PUBLIC tarvo_core Qt6::Widgets)
@@ -14,6 +14,8 @@ target_link_libraries(tarvo_qt PUBLIC tarvo_core Qt6::Widgets)
 qt_add_executable(tarvolin src/frontend/qt/main.cpp src/frontend/qt/tarvolin.qrc)
 set_target_properties(tarvolin PROPERTIES AUTORCC ON)
 target_link_libraries(tarvolin PRIVATE tarvo_qt)
+# "tarvolin --version" prints the project's version.
+target_compile_definitions(tarvolin PRIVATE TARVO_VERSION="${PROJECT_VERSION}")
 
 if(TARVO_TESTS)
     file(GLOB TARVO_QT_TEST_SOURCES CONFIGURE_DEPENDS tests/qt/*_test.cpp tests/qt/qt_test_main.cpp)
@@ -28,4 +30,9 @@ if(TARVO_TESTS)
     add_test(NAME TarvolinEndToEnd
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/qt/e2e.sh $<TARGET_FILE:tarvolin>)
     set_tests_properties(TarvolinEndToEnd PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
+    # The command line of the real program: options, exit codes, "--".
+    add_test(NAME TarvolinCommandLine
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/qt/command_line_test.sh
+                     $<TARGET_FILE:tarvolin> ${PROJECT_VERSION})
+    set_tests_properties(TarvolinCommandLine PROPERTIES TIMEOUT 60)
 endif()

@@ -87,18 +87,21 @@ fi
 
 echo "== $portable"
 python3 scripts/release-files.py fill packaging/windows/portable.txt "$stage/portable.txt"
-python3 - "$exe" "$stage/portable.txt" "$stage/$portable" <<'EOF'
-# The portable zip: Tarvo.exe and the text on portable use (with Windows line ends), each
-# with the commit's date and fixed attributes, in a fixed order.
+python3 - "$exe" "$stage/portable.txt" "$stage/$portable" LICENSE <<'EOF'
+# The portable zip: Tarvo.exe, the text on portable use and the licence (with Windows line
+# ends), each with the commit's date and fixed attributes, in a fixed order.
 import os, sys, time, zipfile
-exe, text, target = sys.argv[1:4]
+exe, text, target, licence = sys.argv[1:5]
 stamp = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]
-with open(text, "rb") as f:
-    note = f.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+def windows_text(path):
+    with open(path, "rb") as f:
+        return f.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+note = windows_text(text)
 with open(exe, "rb") as f:
     program = f.read()
 with zipfile.ZipFile(target, "w") as z:
-    for name, data in (("Tarvo.exe", program), ("Portable use.txt", note)):
+    for name, data in (("Tarvo.exe", program), ("Portable use.txt", note),
+                       ("LICENSE.txt", windows_text(licence))):
         info = zipfile.ZipInfo(name, date_time=stamp)
         info.compress_type = zipfile.ZIP_DEFLATED
         info.create_system = 0

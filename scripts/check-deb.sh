@@ -21,11 +21,18 @@ if dpkg -s tarvolin >/dev/null 2>&1; then
     fail "tarvolin is installed already; this check installs and removes it itself"
 fi
 
-bash scripts/build-deb.sh >/dev/null || fail "the package did not build"
+deb=$(bash scripts/build-deb.sh | tail -n1) || fail "the package did not build"
 version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
-deb="dist/tarvolin_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "$deb is missing"
 echo "check-deb: built $deb"
+
+# Debian's own checks of a package, at their default level: no error and no warning.
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing lintian || fail "lintian could not be installed"
+lintian --fail-on error,warning "$deb" 2>&1 | grep -v 'running with root privileges'
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian found errors or warnings"
+echo "check-deb: lintian is content"
 
 work=$(mktemp -d)
 app_pid=
@@ -38,6 +45,10 @@ trap cleanup EXIT
 
 dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
 [ -x /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is not installed"
+[ "$(env -u DISPLAY /usr/bin/tarvolin --version)" = "tarvolin $version" ] ||
+    fail "tarvolin --version does not print tarvolin $version"
+zcat /usr/share/man/man1/tarvolin.1.gz 2>/dev/null | grep -q "^\.TH TARVOLIN 1 .*Tarvolin $version" ||
+    fail "no manual page for version $version"
 echo "check-deb: installed"
 
 home="$work/home"
@@ -86,7 +97,8 @@ dpkg --purge tarvolin >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dp
 [ ! -e /usr/bin/tarvolin ] || fail "/usr/bin/tarvolin is still there"
 for f in /usr/share/applications/tarvolin.desktop \
     /usr/share/metainfo/com.example.tarvolin.metainfo.xml \
-    /usr/share/icons/hicolor/48x48/apps/tarvolin.png /usr/share/doc/tarvolin; do
+    /usr/share/icons/hicolor/48x48/apps/tarvolin.png /usr/share/doc/tarvolin \
+    /usr/share/man/man1/tarvolin.1.gz; do
     [ ! -e "$f" ] || fail "$f is still there"
 done
 echo "check-deb: the package was removed"

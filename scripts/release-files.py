@@ -11,12 +11,14 @@ CHANGELOG.md. Every other file that names them is made from those two by this sc
                                                  version's notes) and each @NAME@ filled in
     release-files.py appstream TEMPLATE OUT      the metainfo with <releases/> replaced by
                                                  every release of CHANGELOG.md
-    release-files.py debian OUT                  the Debian package's changelog
+    release-files.py debian OUT [REVISION]       the Debian package's change log, each version
+                                                 with the package revision (default 1)
     release-files.py check                       fails when CHANGELOG.md has no entry for the
                                                  version, or when README.md or docs/ name a
                                                  release file of another version
 """
 import datetime
+import os
 import pathlib
 import re
 import sys
@@ -142,12 +144,14 @@ def appstream(template, out):
     pathlib.Path(out).write_text(text[:match.start()] + made + text[match.end():])
 
 
-def debian(out):
-    current_release()
+def debian(out, revision="1"):
+    current = current_release()[0]
     entries = []
     for number, date, changes in releases():
         day = datetime.datetime.strptime(date, "%Y-%m-%d").replace(tzinfo=datetime.timezone.utc)
-        lines = [f"tarvolin ({number}) unstable; urgency=medium", ""]
+        # The current version takes the revision being built; older ones were first packaged.
+        package = f"{number}-{revision if number == current else 1}"
+        lines = [f"tarvolin ({package}) stable; urgency=medium", ""]
         for heading, items in changes:
             lines.append(f"  * {heading}:")
             for item in items:
@@ -165,16 +169,19 @@ def check():
         problems.append(f"CHANGELOG.md: the newest release is not {wanted}")
     # The release files a reader is told to download or run: the setup, the portable zip, the
     # Debian package.
+    # The package's name carries its revision (scripts/build-deb.sh, TARVO_DEB_REVISION).
+    package = f"{wanted}-{os.environ.get('TARVO_DEB_REVISION', '1')}"
     names = re.compile(r"(Tarvolin-([0-9.]+?)-(?:setup\.exe|portable\.zip)"
-                       r"|tarvolin_([0-9.]+?)_[a-z0-9]+\.deb)")
+                       r"|tarvolin_([0-9.]+(?:-[0-9]+)?)_[a-z0-9]+\.deb)")
     documents = [ROOT / "README.md"] + sorted((ROOT / "docs").rglob("*.md"))
     for document in documents:
         for number, line in enumerate(document.read_text().splitlines(), 1):
             for match in names.finditer(line):
-                named = match.group(2) or match.group(3)
-                if named != wanted:
+                named, expected = (match.group(2), wanted) if match.group(2) else \
+                    (match.group(3), package)
+                if named != expected:
                     where = document.relative_to(ROOT)
-                    problems.append(f"{where}:{number}: {match.group(1)} is not version {wanted}")
+                    problems.append(f"{where}:{number}: {match.group(1)} is not version {expected}")
     for problem in problems:
         print(f"release-files: {problem}")
     if not problems:
@@ -189,8 +196,8 @@ def main(args):
         fill(args[1], args[2], args[3:])
     elif args[:1] == ["appstream"] and len(args) == 3:
         appstream(args[1], args[2])
-    elif args[:1] == ["debian"] and len(args) == 2:
-        debian(args[1])
+    elif args[:1] == ["debian"] and len(args) in (2, 3):
+        debian(*args[1:])
     elif args[:1] == ["check"] and len(args) == 1:
         return check()
     else:

@@ -32,7 +32,7 @@ bash scripts/build-dist.sh
 python3 scripts/check-winget.py dist
 bash scripts/build-deb.sh
 
-deb=$(cd dist && ls tarvolin_"$version"_*.deb)
+deb=$(cd dist && ls tarvolin_"$version"-*_*.deb)
 (cd dist && sha256sum "Tarvolin-$version-setup.exe" "Tarvolin-$version-portable.zip" "$deb" \
     >SHA256SUMS)
 echo "== release $version in dist/"

@@ -11,9 +11,10 @@ root=$(pwd)
 
 # shellcheck source=packages.sh
 source scripts/packages.sh
-tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
-    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml \
-    osslsigncode openssl unzip || exit 1
+[ -n "${TARVO_TEST_DRY_RUN:-}" ] ||
+    tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
+        g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml \
+        osslsigncode openssl unzip || exit 1
 
 jobs=$(nproc)
 logs=$(mktemp -d)
@@ -23,69 +24,71 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== native build: unit tests, tarvolin's widget and end-to-end tests"
-native_rc=0
-rm -rf build/host
-if cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
-    cmake --build build/host -j "$jobs"; then
-    ctest --test-dir build/host --output-on-failure -j "$jobs" --timeout 300 2>&1 | tee "$logs/host"
-    native_rc=${PIPESTATUS[0]}
-else
+# Each step is a function; tarvo_step runs it and records its status, and the closing
+# summary fails the command when any recorded step failed.
+# shellcheck source=test-steps.sh
+source scripts/test-steps.sh
+
+step_native() {
+    echo "== native build: unit tests, tarvolin's widget and end-to-end tests"
+    rm -rf build/host
+    if cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
+        cmake --build build/host -j "$jobs"; then
+        ctest --test-dir build/host --output-on-failure -j "$jobs" --timeout 300 2>&1 |
+            tee "$logs/host"
+        return "${PIPESTATUS[0]}"
+    fi
     echo "native build failed"
-    native_rc=1
-fi
+    return 1
+}
 
-echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, short fuzz run"
-proof_rc=0
-bash scripts/test-sanitize.sh || proof_rc=1
-bash scripts/fuzz.sh "${TARVO_FUZZ_SECONDS:-15}" || proof_rc=1
+step_sanitize() {
+    echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    bash scripts/test-sanitize.sh
+}
 
-echo "== Debian package: build, install, a user's menus made and removed, removal"
-deb_rc=0
-bash scripts/check-deb.sh || deb_rc=1
+step_fuzz() {
+    echo "== short fuzz run"
+    bash scripts/fuzz.sh "${TARVO_FUZZ_SECONDS:-15}"
+}
 
-echo "== Windows build (MinGW-w64)"
-win_rc=0
-rm -rf build/win64
-if cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null &&
-    cmake --build build/win64 -j "$jobs"; then
+step_deb() {
+    echo "== Debian package: build, install, a user's menus made and removed, removal"
+    bash scripts/check-deb.sh
+}
+
+step_windows() {
+    echo "== Windows build (MinGW-w64)"
+    rm -rf build/win64
+    if ! cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+            -DCMAKE_BUILD_TYPE=Release >/dev/null ||
+        ! cmake --build build/win64 -j "$jobs"; then
+        echo "Windows build failed"
+        return 1
+    fi
     echo "== Windows tests under Wine"
     # shellcheck source=wine-env.sh
     source scripts/wine-env.sh
-    tarvo_wine_up "${TARVO_WINE_MODE:-xvfb}"
-    up_rc=$?
-    trap cleanup EXIT
-    if [ "$up_rc" -eq 0 ]; then
+    local rc=1
+    if tarvo_wine_up "${TARVO_WINE_MODE:-xvfb}"; then
+        trap cleanup EXIT
         ctest --test-dir build/win64 --output-on-failure -j "$jobs" --timeout 600 2>&1 |
             tee "$logs/win64"
-        win_rc=${PIPESTATUS[0]}
+        rc=${PIPESTATUS[0]}
     else
+        trap cleanup EXIT
         echo "the Wine environment could not be set up"
-        win_rc=1
     fi
     tarvo_wine_down
-else
-    echo "Windows build failed"
-    win_rc=1
-fi
+    return "$rc"
+}
 
-# One closing count over both trees, from CTest's own summary lines.
-passed=0
-failed=0
-for tree in host win64; do
-    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$tree" 2>/dev/null | tail -1)
-    echo "$tree: ${line:-no tests run}"
-    if [ -n "$line" ]; then
-        f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-        t=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
-        passed=$((passed + t - f))
-        failed=$((failed + f))
-    fi
-done
-if [ "$native_rc" -ne 0 ] || [ "$win_rc" -ne 0 ] || [ "$proof_rc" -ne 0 ] ||
-    [ "$deb_rc" -ne 0 ]; then
-    [ "$failed" -eq 0 ] && failed=1
-fi
-echo "$passed passed, $failed failed"
-[ "$native_rc" -eq 0 ] && [ "$win_rc" -eq 0 ] && [ "$proof_rc" -eq 0 ]
+tarvo_step native step_native
+tarvo_step sanitize step_sanitize
+tarvo_step fuzz step_fuzz
+tarvo_step deb step_deb
+tarvo_step windows step_windows
+
+# One closing count over both trees, from CTest's own summary lines; non-zero when any step
+# failed.
+tarvo_summary "$logs" host win64

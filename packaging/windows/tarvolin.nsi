@@ -247,6 +247,7 @@ Section "-${PRODUCT_NAME}"
     SetOutPath "$INSTDIR"
     ; MRU.INI and Settings.ini are the user's: the installer never writes them.
     File "/oname=Tarvo.exe" "${TARVO_EXE}"
+    File "/oname=LICENSE.txt" "../../LICENSE"
     WriteUninstaller "$INSTDIR\unins000.exe"
 
     ; Tarvo.exe without arguments opens its settings window.
@@ -396,6 +397,7 @@ Section "Uninstall"
         ${EndIf}
     ${EndIf}
     !insertmacro REMOVE_DATA_FILES "$INSTDIR"
+    Delete "$INSTDIR\LICENSE.txt"
     Delete "$INSTDIR\unins000.exe"
     Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"

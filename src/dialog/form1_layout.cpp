@@ -3,10 +3,12 @@
 
 #include <cmath>
 
+#include "common/system_style.h"
+
 namespace tarvo {
 
 const FormSpec& form1Layout() {
-    static const FormSpec layout = [] {
+    const auto make = [](SystemStyle style) {
         FontSpec base{"Tahoma", 8.25, 400, false, false, 177};
         FontSpec label = base;
         label.points = 9.75;
@@ -29,7 +31,10 @@ const FormSpec& form1Layout() {
         add({.name = "CMD_OK", .kind = ControlKind::Button, .caption = "&OK", .left = 1050,
              .top = 870, .width = 1065, .height = 345, .tabIndex = 2, .font = base,
              .defaultButton = true, .acceptsDrops = true,
-             .toolTip = "Run (Ctrl+Shift+Enter: run as administrator)"});
+             // Running as administrator is a Windows verb; on Linux OK only runs the file.
+             .toolTip = style == SystemStyle::Linux
+                            ? "Run (Enter)"
+                            : "Run (Ctrl+Shift+Enter: run as administrator)"});
         add({.name = "CMD_Cancel", .kind = ControlKind::Button, .caption = "Cancel",
              .left = 2250, .top = 870, .width = 1065, .height = 345, .tabIndex = 3,
              .font = base, .acceptsDrops = true});
@@ -49,8 +54,11 @@ const FormSpec& form1Layout() {
              .top = -60, .width = 255, .height = 255, .tabIndex = 7, .font = base,
              .acceptsDrops = true, .toolTip = "Expand"});
         return f;
-    }();
-    return layout;
+    };
+    // Built once for each style; tests switch between them.
+    static const FormSpec onWindows = make(SystemStyle::Windows);
+    static const FormSpec onLinux = make(SystemStyle::Linux);
+    return systemStyle() == SystemStyle::Linux ? onLinux : onWindows;
 }
 
 const std::vector<MenuItem>& browseMenu() {

@@ -179,8 +179,9 @@ bool AssociationList::add(const std::string& typed) {
             // On Linux every extension the menus can name is taken; the cause of a refusal
             // is the text itself.
             host_.messageBox(owner_,
-                             systemStyle() == SystemStyle::Linux ? menus::kUnusableExtensionMessage
-                                                                 : kAddFailedMessage,
+                             systemStyle() == SystemStyle::Linux
+                                 ? menus::unusableExtensionMessage(ext)
+                                 : std::string(kAddFailedMessage),
                              kTitle, MsgButtons::Ok, MsgIcon::Critical);
             return false;
         case Outcome::NotSaved:

@@ -15,6 +15,12 @@ std::string withoutTypeMessage(const std::string& ext) {
            ext + ", so they do not offer Tarvolin for these files.";
 }
 
+std::string unusableExtensionMessage(std::string_view ext) {
+    static_assert(kLongestStem == 209, "kTooLongExtensionMessage states the limit");
+    return fileStem(ext).size() > kLongestStem ? kTooLongExtensionMessage
+                                               : kUnusableExtensionMessage;
+}
+
 std::string notListedQuestion(const std::string& path) {
     return "\"" + path.substr(path.rfind('/') + 1) +
            "\" has none of the extensions in Tarvolin's list; Dolphin offers Tarvolin for "

@@ -572,7 +572,7 @@ std::vector<std::string> MimeGlobs::typesOf(std::string_view ext) const {
 
 bool usableExtension(std::string_view ext) {
     if (ext.empty() || ext.front() == '.' || ext.front() == ' ' || ext.back() == ' ') return false;
-    if (!utf8::isValid(ext)) return false;
+    if (!utf8::isValid(ext) || fileStem(ext).size() > kLongestStem) return false;
     return std::none_of(ext.begin(), ext.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < 0x20 || byte == 0x7f ||

@@ -5,6 +5,7 @@
 // with it, and removing them leaves nothing of the program's behind.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,9 +49,15 @@ private:
     std::vector<std::string> blocked_;  // types a more important file took over
 };
 
+// The longest fileStem that still names files: "tarvolin-" + stem + ".nemo_action", and the
+// temporary name each is written through (a suffix of up to 25 characters), must fit the 255
+// bytes of a file name.
+inline constexpr std::size_t kLongestStem = 255 - 9 - 12 - 25;
+
 // Whether ext can name files in every menu: not empty, no dot in front (it is typed without
 // one), no blank at either end, no control character, none of / \ ; * ? [ ] (separators and
-// pattern characters of the menus' formats), and valid UTF-8.
+// pattern characters of the menus' formats), valid UTF-8, and a fileStem of at most
+// kLongestStem characters.
 bool usableExtension(std::string_view ext);
 
 // The part of the menu files' names and of the Thunar id that stands for ext: ASCII letters

@@ -316,9 +316,10 @@ protected:
         EXPECT_NEAR(static_cast<double>(size), bytes / 1024.0, 2.0);
     }
 
-    // The built program is what the folder holds, with the uninstaller.
+    // The built program is what the folder holds, with its licence and the uninstaller.
     static void expectProgramIn(const std::wstring& folder) {
-        EXPECT_EQ(filesIn(folder), (std::set<std::wstring>{L"Tarvo.exe", L"unins000.exe"}));
+        EXPECT_EQ(filesIn(folder),
+                  (std::set<std::wstring>{L"Tarvo.exe", L"LICENSE.txt", L"unins000.exe"}));
         EXPECT_EQ(readFile(folder + L"\\Tarvo.exe"),
                   readFile(builtProgram(L"Tarvo.exe", L"TARVO_EXE")))
             << "the installed Tarvo.exe is not the one built";
@@ -501,7 +502,8 @@ TEST_F(Installer, UpgradeInPlaceKeepsTheDataAndWaitsForTheProgram) {
     ASSERT_TRUE(refused.has_value());
     EXPECT_NE(*refused, 0u) << "a silent setup replaced a running program";
     EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"0.0.0.1");
-    EXPECT_EQ(filesIn(folder), (std::set<std::wstring>{L"Tarvo.exe", L"MRU.INI", L"Settings.ini"}));
+    EXPECT_EQ(filesIn(folder),
+              (std::set<std::wstring>{L"Tarvo.exe", L"LICENSE.txt", L"MRU.INI", L"Settings.ini"}));
     tarvo.terminate();
 
     // Without /D=: the installed folder is found and upgraded.

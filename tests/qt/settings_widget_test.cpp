@@ -68,22 +68,6 @@ TEST(QtStart, RemoveAllEndsWithoutAWindow) {
     EXPECT_EQ(rig.host.ended, 1);
     EXPECT_FALSE(rig.dialog().isVisible());
     EXPECT_EQ(rig.program.settings(), nullptr);
-    EXPECT_EQ(qt::startText(2,
-                            std::array<char*, 3>{const_cast<char*>("tarvolin"),
-                                                 const_cast<char*>("--unregister-all"), nullptr}
-                                .data(),
-                            "/cwd"),
-              "/cleareg");
-}
-
-TEST(QtStart, TheCommandLineIsOnePathBlanksAndAll) {
-    char prog[] = "tarvolin", a[] = "/home/u/My", b[] = "File.sh", rel[] = "sub/x.sh";
-    char* split[] = {prog, a, b, nullptr};
-    EXPECT_EQ(qt::startText(3, split, "/cwd"), "/home/u/My File.sh");
-    char* relative[] = {prog, rel, nullptr};
-    EXPECT_EQ(qt::startText(2, relative, "/cwd"), "/cwd/sub/x.sh");
-    char* none[] = {prog, nullptr};
-    EXPECT_EQ(qt::startText(1, none, "/cwd"), "");
 }
 
 TEST(QtHandOver, QuestionMarkShowsTheSettingsAndOkBringsTheDialogBack) {

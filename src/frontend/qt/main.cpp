@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_options.h"
 #include "common/system_style.h"
 #include "frontend/qt/qt_controls.h"
 #include "frontend/qt/qt_host.h"
@@ -59,13 +60,30 @@ int main(int argc, char** argv) {
     tarvo::setSystemStyle(tarvo::SystemStyle::Linux);
     char cwd[4096];
     const std::string folder = ::getcwd(cwd, sizeof cwd) ? cwd : "";
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const tarvo::cli::Options options = tarvo::cli::parse(args);
+    // Help, version and usage errors need no display and show no window.
+    switch (options.action) {
+        case tarvo::cli::Action::Help:
+            std::fputs(tarvo::cli::usage().c_str(), stdout);
+            return 0;
+        case tarvo::cli::Action::Version:
+            std::fputs(tarvo::cli::versionLine(TARVO_VERSION).c_str(), stdout);
+            return 0;
+        case tarvo::cli::Action::UsageError:
+            std::fprintf(stderr, "tarvolin: %s\n", options.error.c_str());
+            std::fputs(tarvo::cli::usage().c_str(), stderr);
+            return tarvo::cli::kUsageExitCode;
+        case tarvo::cli::Action::UnregisterAll:
+        case tarvo::cli::Action::Start:
+            break;
+    }
     // Dolphin's menu starts "tarvolin --if-listed FILE": Dolphin matches the list's MIME types
     // and every type derived from them, so the file's extension is looked at again below.
-    std::vector<char*> args(argv, argv + argc);
-    const bool ifListed = argc == 3 && std::strcmp(argv[1], tarvo::menus::kIfListedSwitch) == 0;
-    if (ifListed) args.erase(args.begin() + 1);
-    const std::string text =
-        tarvo::qt::startText(static_cast<int>(args.size()), args.data(), folder);
+    const bool ifListed = options.ifListed;
+    const std::string text = options.action == tarvo::cli::Action::UnregisterAll
+                                 ? std::string("/cleareg")
+                                 : tarvo::cli::startText(options.files, folder);
 
     const std::string settingsFile =
         tarvo::dataFile(programFolder(), tarvo::mru::kSettingsFileName);

@@ -2,6 +2,7 @@
 #include "frontend/qt/qt_host.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -12,6 +13,40 @@
 #include "frontend/qt/qt_controls.h"
 
 namespace tarvo::qt {
+
+QString wrappable(const QString& text) {
+    // Longer runs than this get places to break: after each "/", and within a run of this many
+    // characters without one.
+    constexpr int kLongestRun = 40;
+    const QChar mark(0x200B);  // zero width space: a place to break that shows nothing
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    int runStart = 0;
+    for (int i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !text.at(i).isSpace()) continue;
+        const QStringView run = QStringView(text).mid(runStart, i - runStart);
+        if (run.size() <= kLongestRun) {
+            out += run;
+        } else {
+            int sinceBreak = 0;
+            for (int k = 0; k < run.size(); ++k) {
+                const QChar c = run.at(k);
+                out += c;
+                ++sinceBreak;
+                // Never between the two halves of a character outside the BMP.
+                const bool inPair = c.isHighSurrogate() && k + 1 < run.size();
+                if (k + 1 < run.size() && !inPair &&
+                    (c == QLatin1Char('/') || sinceBreak >= kLongestRun)) {
+                    out += mark;
+                    sinceBreak = 0;
+                }
+            }
+        }
+        if (i < text.size()) out += text.at(i);
+        runStart = i + 1;
+    }
+    return out;
+}
 
 QWidget* widgetOf(const Window* window) {
     const auto* qtWindow = dynamic_cast<const QtWindow*>(window);
@@ -43,8 +78,16 @@ MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const
                              MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(widgetOf(owner));
     box.setWindowTitle(toQt(title));
-    // The core writes Windows line ends; one break each here.
-    box.setText(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The core writes Windows line ends; one break each here. A long path wraps instead of
+    // widening the box.
+    box.setText(wrappable(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+    // Ctrl+C copies the box's text; a path pasted from it must work, so without the marks.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::dataChanged, &box, [clipboard] {
+        const QString copied = clipboard->text();
+        if (copied.contains(QChar(0x200B)))
+            clipboard->setText(QString(copied).remove(QChar(0x200B)));
+    });
     switch (icon) {
         case MsgIcon::Critical:
             box.setIcon(QMessageBox::Critical);

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QString;
 class QWidget;
 
 #include "platform/host.h"
@@ -50,6 +51,11 @@ class QtFolderPicker final : public FolderPicker {
 public:
     std::string browseForFolder(const std::string& prompt, unsigned options) override;
 };
+
+// text with places to break (zero width spaces) in every run of more than 40 characters
+// without a blank, after each "/" and at least every 40 characters, so that a message box
+// wraps a long path or word instead of growing as wide as it.
+QString wrappable(const QString& text);
 
 // The window's Qt widget, or null.
 QWidget* widgetOf(const Window* window);

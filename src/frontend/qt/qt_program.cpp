@@ -57,17 +57,4 @@ void QtProgram::finish() {
     if (onFinished) onFinished();
 }
 
-std::string startText(int argc, char** argv, const std::string& folder) {
-    std::string text;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) text += ' ';
-        text += argv[i];
-    }
-    if (text == "--unregister-all") return "/cleareg";
-    if (text.empty() || text == "/cleareg" || text.front() == '/') return text;
-    std::string base = folder;
-    if (base.empty() || base.back() != '/') base += '/';
-    return base + text;
-}
-
 }  // namespace tarvo::qt
