@@ -7,7 +7,7 @@
 #
 #   bash tests/installer/signed_test.sh BUILD_DIR      (a Windows Release tree, as build-dist's)
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 root=$(pwd)
 build=$1
 work=$root/build/signed-check
