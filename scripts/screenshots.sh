@@ -2,8 +2,8 @@
 # Takes every picture that README and docs/ show, on private X servers: from Tarvo.exe under
 # Wine the argument dialog on a sample file with a short history, the settings window as it
 # opens without a file and the settings window opened from the dialog's "?" button; from
-# tarvolin the argument dialog and the settings window without a file (through
-# scripts/run-linux.sh, with a private, empty data folder). Builds both programs first.
+# tarvolin the argument dialog and the settings window without a file, each in the default
+# and a dark palette (scripts/screenshots-linux.sh). Builds both programs first.
 #
 #   bash scripts/screenshots.sh [path/to/Tarvo.exe]   # default: build Tarvo.exe in build/run
 #   TARVO_SHOTS=folder                                # where the PNGs go (default: docs)
@@ -33,11 +33,14 @@ else
 fi
 exe=$(realpath "$exe")
 
-# tarvolin's two windows first: run-linux.sh builds it and saves the window on its own Xvfb.
-echo "== tarvolin's argument dialog and settings window"
-TARVO_SCREENSHOT="$out/linux-dialog.png" env -u DISPLAY bash scripts/run-linux.sh \
-    docs/sample/hello.sh || exit 1
-TARVO_SCREENSHOT="$out/linux-settings.png" env -u DISPLAY bash scripts/run-linux.sh "" || exit 1
+# tarvolin's two windows first, in the default and a dark palette (screenshots-linux.sh).
+echo "== building tarvolin"
+tarvo_install_missing g++ qt6-base-dev || exit 1
+mkdir -p build/run-linux
+cmake -S . -B build/run-linux -DCMAKE_BUILD_TYPE=Release -DTARVO_TESTS=OFF >/dev/null || exit 1
+cmake --build build/run-linux -j "$(nproc)" --target tarvolin >build/run-linux/build.log 2>&1 ||
+    { cat build/run-linux/build.log; exit 1; }
+TARVO_SHOTS="$out" bash scripts/screenshots-linux.sh build/run-linux/tarvolin || exit 1
 
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
@@ -142,6 +145,8 @@ dialog_height=$HEIGHT
 xdotool key --window "$dialog" Tab Tab Tab Tab Tab space
 settings=$(find_window not "$dialog_height") || fail "the settings window did not appear"
 shoot "$settings" "$out/settings-from-dialog.png"
+eval "$(xdotool getwindowgeometry --shell "$settings")"
+from_dialog_height=$HEIGHT
 # Enter presses "&OK", which closes it and brings the dialog back; Esc there ends the program
 # without a launch. (Alt+O sent with xdotool reaches the dialog behind as well.)
 press_until_closed "$settings" Return || fail "the settings window did not close on OK"
@@ -151,7 +156,9 @@ wait_end
 
 echo "== the settings window without a file"
 start
-settings=$(find_window) || fail "the settings window did not appear"
+# Without a file the window takes its taller layout; until then (a loaded machine) it may be
+# found at the other layout's height, not yet painted.
+settings=$(find_window not "$from_dialog_height") || fail "the settings window did not appear"
 shoot "$settings" "$out/settings-no-target.png"
 press_until_closed "$settings" Return
 wait_end
