@@ -12,7 +12,9 @@ set_target_properties(tarvo_qt PROPERTIES AUTOMOC ON)
 target_link_libraries(tarvo_qt PUBLIC tarvo_core Qt6::Widgets)
 
 qt_add_executable(tarvolin src/frontend/qt/main.cpp src/frontend/qt/tarvolin.qrc)
-set_target_properties(tarvolin PROPERTIES AUTORCC ON)
+# The resource format without file times: the program's bytes do not depend on when the
+# tree was checked out.
+set_target_properties(tarvolin PROPERTIES AUTORCC ON AUTORCC_OPTIONS "--format-version;1")
 target_link_libraries(tarvolin PRIVATE tarvo_qt)
 # "tarvolin --version" prints the project's version.
 target_compile_definitions(tarvolin PRIVATE TARVO_VERSION="${PROJECT_VERSION}")
@@ -35,4 +37,20 @@ if(TARVO_TESTS)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/qt/command_line_test.sh
                      $<TARGET_FILE:tarvolin> ${PROJECT_VERSION})
     set_tests_properties(TarvolinCommandLine PROPERTIES TIMEOUT 60)
+
+    # Both windows, the Browse menu, the input box and a message box as a screen reader reads
+    # them over the accessibility bus (AT-SPI), and every control reached with Tab.
+    add_test(NAME TarvolinAccessibility
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/qt/a11y.sh $<TARGET_FILE:tarvolin>)
+    set_tests_properties(TarvolinAccessibility PROPERTIES TIMEOUT 180 RUN_SERIAL ON)
+
+    # The windows' geometry where text is large: at twice the scale, and with the fonts at
+    # 192 dpi without scaling (the logical DPI itself doubles).
+    add_test(NAME TarvolinLargeText.Scale2 COMMAND tarvolin_widget_tests --gtest_filter=QtLargeText.*)
+    set_tests_properties(TarvolinLargeText.Scale2 PROPERTIES
+                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2")
+    add_test(NAME TarvolinLargeText.FontDpi192
+             COMMAND tarvolin_widget_tests --gtest_filter=QtLargeText.*)
+    set_tests_properties(TarvolinLargeText.FontDpi192 PROPERTIES ENVIRONMENT
+                         "QT_QPA_PLATFORM=offscreen;QT_ENABLE_HIGHDPI_SCALING=0;QT_FONT_DPI=192")
 endif()

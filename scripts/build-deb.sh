@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package dist/tarvolin_VERSION_amd64.deb: tarvolin (Release, stripped), its
+# Builds the Debian package dist/tarvolin_VERSION-1_amd64.deb: tarvolin (Release, stripped), its
 # desktop entry, AppStream metainfo, hicolor icons, manual page and change log. The version is
 # CMakeLists.txt's; the metainfo's releases and the change log are made from CHANGELOG.md.
 # Checks the desktop entry and the metainfo with their validators first. Two builds of one
-# commit give the same package.
+# commit give the same package, in any folder. Prints the package's path last.
 #
 # Usage: bash scripts/build-deb.sh
+# TARVO_DEB_REVISION: the package's revision after the program's version (default 1).
 # TARVO_DEB_BINARY=/path/to/tarvolin packages that file instead of building one (for trying
 # the packaging alone).
 set -euo pipefail
@@ -82,7 +83,10 @@ printf 'Source: tarvolin\n\nPackage: tarvolin\nArchitecture: any\n' >"$shlib/deb
 depends=$(cd "$shlib" && dpkg-shlibdeps -O "$stage/usr/bin/tarvolin" 2>/dev/null |
     sed -n 's/^shlibs:Depends=//p')
 
-size=$(du -sk --exclude=DEBIAN "$stage" | cut -f1)
+# In KiB as dpkg counts it (each file rounded up, one per folder), whatever file system the
+# tree is on.
+size=$(cd "$stage" && find usr \( -type f -printf '%s\n' \) -o \( -type d -printf '1024\n' \) |
+    awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }')
 cat >"$stage/DEBIAN/control" <<EOF
 Package: tarvolin
 Version: $debversion

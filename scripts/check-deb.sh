@@ -21,10 +21,39 @@ if dpkg -s tarvolin >/dev/null 2>&1; then
     fail "tarvolin is installed already; this check installs and removes it itself"
 fi
 
+# One date for both builds below: the last commit's.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
 deb=$(bash scripts/build-deb.sh | tail -n1) || fail "the package did not build"
 version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 [ -f "$deb" ] || fail "$deb is missing"
 echo "check-deb: built $deb"
+
+# The package does not depend on where the tree is or when its files were written: a copy of
+# the tree in a folder of another name and depth, every file dated otherwise, built afresh
+# without ccache, gives the same bytes. TARVO_DEB_SAME_BYTES=0 leaves this out.
+if [ "${TARVO_DEB_SAME_BYTES:-1}" != 0 ]; then
+    copy=$(mktemp -d)
+    other="$copy/another folder/tarvolin"
+    mkdir -p "$other"
+    git ls-files -z -co --exclude-standard |
+        tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$other"
+    find "$other" -exec touch -h -d '2001-02-03 04:05:06' {} +
+    started=$SECONDS
+    second=$(cd "$other" && CCACHE_DISABLE=1 bash scripts/build-deb.sh 2>"$copy/log" | tail -n1)
+    if ! [ -f "$other/$second" ]; then
+        cat "$copy/log"
+        rm -rf "$copy"
+        fail "the package did not build in a copy of the tree"
+    fi
+    if ! cmp -s "$deb" "$other/$second"; then
+        diff <(dpkg-deb -I "$deb" md5sums) <(dpkg-deb -I "$other/$second" md5sums)
+        diff <(dpkg-deb -f "$deb") <(dpkg-deb -f "$other/$second")
+        rm -rf "$copy"
+        fail "a build in another folder gives another package"
+    fi
+    rm -rf "$copy"
+    echo "check-deb: a fresh build in another folder gives the same bytes ($((SECONDS - started)) s)"
+fi
 
 # Debian's own checks of a package, at their default level: no error and no warning.
 # shellcheck source=packages.sh

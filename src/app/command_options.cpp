@@ -66,7 +66,11 @@ std::string startText(const std::vector<std::string>& files, const std::string& 
     if (text.empty() || text.front() == '/') return text;
     std::string base = folder;
     if (base.empty() || base.back() != '/') base += '/';
-    return base + text;
+    // The switch is known by the text as typed: a relative name that the working folder makes
+    // into "/cleareg" ("cleareg" in "/") is a file, and start-up takes a text in double quotes
+    // as the path inside them, never as the switch.
+    const std::string path = base + text;
+    return path == "/cleareg" ? "\"" + path + "\"" : path;
 }
 
 std::string usage() {

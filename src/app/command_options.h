@@ -35,7 +35,8 @@ Options parse(const std::vector<std::string>& args);
 
 // The text start-up takes from the files: joined by one blank, so that a path a desktop hands
 // over unquoted arrives whole; a relative path is made absolute from folder, the working
-// folder; "/cleareg" stays the switch it is on Windows.
+// folder; "/cleareg" as typed stays the switch it is on Windows, and a relative path that
+// folder makes into that text is quoted, so that it stays a file.
 std::string startText(const std::vector<std::string>& files, const std::string& folder);
 
 // The usage text of "--help", ending with a line break.

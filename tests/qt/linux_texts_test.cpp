@@ -22,6 +22,7 @@ struct Shown {
     int width = 0;
     QString text;
     QString copied;  // what Ctrl+C put on the clipboard
+    QString spoken;  // what a screen reader reads as the text
 };
 
 // Shows text in the host's box and answers it at once, recording what was shown.
@@ -32,6 +33,9 @@ Shown showBox(const std::string& text) {
         ASSERT_NE(box, nullptr);
         shown.width = box->width();
         shown.text = box->text();
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            shown.spoken =
+                label->accessibleName().isEmpty() ? label->text() : label->accessibleName();
         // The text can be selected with the mouse and copied.
         QApplication::clipboard()->clear();
         for (auto* label : box->findChildren<QLabel*>()) {
@@ -71,6 +75,7 @@ TEST(QtMessageBox, LongPathsAndWordsWrapInsteadOfWideningTheBox) {
         EXPECT_NE(shown.copied.indexOf(QString::fromStdString(text)), -1)
             << shown.copied.left(300).toStdString();
         EXPECT_EQ(shown.copied.indexOf(QChar(0x200B)), -1);
+        EXPECT_EQ(shown.spoken.toStdString(), text);
     }
     // Ordinary texts are shown as they are.
     const std::string plain = "Are you sure you wish to remove 'Tarvolin' from txt file extension?";

@@ -90,6 +90,9 @@ TEST(CommandOptions, TheStartTextIsOneAbsolutePathBlanksAndAll) {
     EXPECT_EQ(startText({"--help"}, "/cwd"), "/cwd/--help");
     EXPECT_EQ(startText({}, "/cwd"), "");
     EXPECT_EQ(startText({"/cleareg"}, "/cwd"), "/cleareg");
+    // A relative "cleareg" is a file, wherever it is typed.
+    EXPECT_EQ(startText({"cleareg"}, "/"), "\"/cleareg\"");
+    EXPECT_EQ(startText({"cleareg"}, "/cwd"), "/cwd/cleareg");
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
+#include <deque>
 
 #include "frontend/qt/qt_controls.h"
 
@@ -74,13 +77,22 @@ void QtHost::unloadSettings() {
     if (actions_.unloadSettings) actions_.unloadSettings();
 }
 
-MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const std::string& title,
-                             MsgButtons buttons, MsgIcon icon) {
+namespace {
+
+MsgResult showBox(const Window* owner, const std::string& text, const std::string& title,
+                  MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(widgetOf(owner));
     box.setWindowTitle(toQt(title));
+    // Texts name files, and a file name is never markup: shown as it is, letter for letter.
+    box.setTextFormat(Qt::PlainText);
     // The core writes Windows line ends; one break each here. A long path wraps instead of
     // widening the box.
-    box.setText(wrappable(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+    const QString plain = toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(wrappable(plain));
+    // A screen reader reads the text without the marks.
+    if (box.text() != plain)
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            label->setAccessibleName(plain);
     // Ctrl+C copies the box's text; a path pasted from it must work, so without the marks.
     QClipboard* clipboard = QGuiApplication::clipboard();
     QObject::connect(clipboard, &QClipboard::dataChanged, &box, [clipboard] {
@@ -111,6 +123,37 @@ MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const
     if (r == QMessageBox::Yes) return MsgResult::Yes;
     if (r == QMessageBox::No) return MsgResult::No;
     return MsgResult::Ok;
+}
+
+struct Notice {
+    std::string text;
+    MsgIcon icon;
+};
+// The notices waiting for the event loop, shown one after the other in the order told.
+std::deque<Notice>& pendingNotices() {
+    static std::deque<Notice> notices;
+    return notices;
+}
+
+}  // namespace
+
+MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const std::string& title,
+                             MsgButtons buttons, MsgIcon icon) {
+    return showBox(owner, text, title, buttons, icon);
+}
+
+void QtHost::noticeLater(const std::string& text, MsgIcon icon) {
+    std::deque<Notice>& notices = pendingNotices();
+    notices.push_back({text, icon});
+    if (notices.size() > 1) return;  // the first one's turn of the loop shows it too
+    QTimer::singleShot(0, qApp, [] {
+        std::deque<Notice>& waiting = pendingNotices();
+        while (!waiting.empty()) {
+            showBox(nullptr, waiting.front().text, "Tarvolin", MsgButtons::Ok,
+                    waiting.front().icon);
+            waiting.pop_front();
+        }
+    });
 }
 
 std::string QtHost::inputBox(const Window* owner, const std::string& prompt,
