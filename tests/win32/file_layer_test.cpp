@@ -162,8 +162,8 @@ TEST(WineFileLock, AWriterThatDiedHoldingTheLockHoldsUpNobody) {
 // while the program folder can be written they stay beside the program.
 TEST(WineDataLocation, WithoutAWritableProgramFolderTheDataGoesToAppData) {
     wchar_t appData[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(
-        SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)));
+    ASSERT_TRUE(
+        SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)));
     const std::wstring userFolder = std::wstring(appData) + L"\\Tarvolin";
     const bool existed = GetFileAttributesW(userFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
 
