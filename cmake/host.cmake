@@ -29,6 +29,9 @@ endif()
 # The house rules: platform headers only in the front ends and platform/<system>/ folders.
 if(TARVO_TESTS)
     add_test(NAME HouseRules COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-house.sh)
+    # One version: CHANGELOG.md has its entry and the documents name its release files.
+    add_test(NAME ReleaseVersion
+             COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/release-files.py check)
     # The test command fails whenever one of its steps fails.
     add_test(NAME TestCommandFails
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/scripts/test_command_test.sh)

@@ -9,8 +9,31 @@ target_link_libraries(tarvo_win32 PUBLIC tarvo_core comctl32 comdlg32 shell32 ol
                                          uuid shlwapi gdi32 user32 advapi32 uxtheme)
 
 enable_language(RC)
+# The version record and the manifest carry the project's version: made from templates. The
+# record's text form is major.minor.revision with two and four digits ("2.06.0002").
+set(TARVO_GENERATED ${CMAKE_BINARY_DIR}/generated)
+set(TARVO_VERSION_COMMAS
+    "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, ${PROJECT_VERSION_TWEAK}")
+string(SUBSTRING "00${PROJECT_VERSION_MINOR}" 0 -1 minor)
+string(LENGTH "${minor}" length)
+math(EXPR start "${length} - 2")
+string(SUBSTRING "${minor}" ${start} 2 minor)
+string(SUBSTRING "0000${PROJECT_VERSION_TWEAK}" 0 -1 revision)
+string(LENGTH "${revision}" length)
+math(EXPR start "${length} - 4")
+string(SUBSTRING "${revision}" ${start} 4 revision)
+set(TARVO_VERSION_RECORD "${PROJECT_VERSION_MAJOR}.${minor}.${revision}")
+configure_file(src/resources/icon_version.rc.in ${TARVO_GENERATED}/icon_version.rc @ONLY)
+configure_file(src/resources/Tarvo.exe.manifest.in ${TARVO_GENERATED}/Tarvo.exe.manifest @ONLY)
+set(TARVO_VERSION_RC ${TARVO_GENERATED}/icon_version.rc)
+# The resource compiler reports no dependencies: a new manifest must still rebuild its script.
+set_source_files_properties(src/resources/tarvo.rc PROPERTIES
+                            OBJECT_DEPENDS ${TARVO_GENERATED}/Tarvo.exe.manifest)
+
 file(GLOB TARVO_RESOURCES CONFIGURE_DEPENDS src/resources/*.rc)
-add_executable(Tarvo WIN32 src/frontend/win32/main.cpp ${TARVO_RESOURCES})
+add_executable(Tarvo WIN32 src/frontend/win32/main.cpp ${TARVO_RESOURCES} ${TARVO_VERSION_RC})
+# The resource scripts name their files (icon, cursor, manifest) without a folder.
+target_include_directories(Tarvo PRIVATE src/resources ${TARVO_GENERATED})
 target_link_libraries(Tarvo PRIVATE tarvo_win32)
 set_target_properties(Tarvo PROPERTIES OUTPUT_NAME Tarvo)
 

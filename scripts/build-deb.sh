@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package dist/tarvolin_VERSION-1_amd64.deb: tarvolin (Release, stripped), its
-# desktop entry, AppStream metainfo, hicolor icons and manual page. Checks the desktop entry
-# and the metainfo with their validators first. Two builds of one commit give the same package,
-# in any folder. Prints the package's path last.
+# desktop entry, AppStream metainfo, hicolor icons, manual page and change log. The version is
+# CMakeLists.txt's; the metainfo's releases and the change log are made from CHANGELOG.md.
+# Checks the desktop entry and the metainfo with their validators first. Two builds of one
+# commit give the same package, in any folder. Prints the package's path last.
 #
 # Usage: bash scripts/build-deb.sh
 # TARVO_DEB_REVISION: the package's revision after the program's version (default 1).
@@ -18,10 +19,11 @@ tarvo_install_missing cmake g++ make qt6-base-dev dpkg-dev desktop-file-utils ap
 
 # One date for everything built and packaged: the last commit's, set before compiling.
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
-version=$(sed -nE 's/^project\(Tarvolin VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+version=$(python3 scripts/release-files.py version)
 # The package's own revision after the program's version: a change to the packaging alone
 # raises it.
-debversion="$version-${TARVO_DEB_REVISION:-1}"
+revision=${TARVO_DEB_REVISION:-1}
+debversion="$version-$revision"
 arch=$(dpkg --print-architecture)
 name="tarvolin_${debversion}_${arch}"
 stage="$root/build/deb/root"
@@ -43,29 +45,32 @@ else
     binary=build/deb/tarvolin
 fi
 
+echo "== the metainfo's releases and the package's changelog, from CHANGELOG.md"
+rm -rf "$stage" "$root/build/deb/notes"
+mkdir -p "$root/build/deb/notes"
+metainfo="$root/build/deb/notes/com.example.tarvolin.metainfo.xml"
+python3 scripts/release-files.py appstream "$linux/com.example.tarvolin.metainfo.xml" "$metainfo"
+python3 scripts/release-files.py debian "$root/build/deb/notes/changelog" "$revision"
+
 echo "== checking the desktop entry and the metainfo"
 desktop-file-validate "$linux/tarvolin.desktop"
-appstreamcli validate --no-net "$linux/com.example.tarvolin.metainfo.xml"
+appstreamcli validate --no-net "$metainfo"
 
 echo "== staging"
-rm -rf "$stage"
 install -d "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/share/applications" \
     "$stage/usr/share/metainfo" "$stage/usr/share/doc/tarvolin" "$stage/usr/share/man/man1"
 install -m 0755 "$binary" "$stage/usr/bin/tarvolin"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$stage/usr/bin/tarvolin"
 install -m 0644 "$linux/tarvolin.desktop" "$stage/usr/share/applications/"
-install -m 0644 "$linux/com.example.tarvolin.metainfo.xml" "$stage/usr/share/metainfo/"
+install -m 0644 "$metainfo" "$stage/usr/share/metainfo/"
 for icon in "$linux"/icons/hicolor/*/apps/tarvolin.png; do
     size=$(basename "$(dirname "$(dirname "$icon")")")
     install -D -m 0644 "$icon" "$stage/usr/share/icons/hicolor/$size/apps/tarvolin.png"
 done
 install -m 0644 "$linux/copyright" "$stage/usr/share/doc/tarvolin/copyright"
 install -D -m 0644 "$linux/lintian/tarvolin" "$stage/usr/share/lintian/overrides/tarvolin"
-# The package's change log, from its template: one entry for this version, dated by the
-# commit. (A change log made from the project's CHANGELOG.md can take the template's place.)
-sed -e "s/@DEBVERSION@/$debversion/" -e "s/@VERSION@/$version/" \
-    -e "s/@DATE@/$(LC_ALL=C date -u -R -d "@$SOURCE_DATE_EPOCH")/" "$linux/changelog.Debian.in" |
-    gzip -9n >"$stage/usr/share/doc/tarvolin/changelog.Debian.gz"
+# The package's change log, made from CHANGELOG.md, compressed without a name or a time in it.
+gzip -9nc "$root/build/deb/notes/changelog" >"$stage/usr/share/doc/tarvolin/changelog.Debian.gz"
 sed "s/@VERSION@/$version/" "$linux/tarvolin.1" | gzip -9n >"$stage/usr/share/man/man1/tarvolin.1.gz"
 chmod 0644 "$stage/usr/share/man/man1/tarvolin.1.gz" "$stage/usr/share/doc/tarvolin/changelog.Debian.gz"
 

@@ -1,21 +1,27 @@
 #!/usr/bin/env python3
-"""Checks the winget manifest set of a built release against the installer it describes.
+"""Checks the winget and Scoop manifests of a built release against the files they describe.
 
     python3 scripts/check-winget.py [DIST]      (default: dist)
 
-What must agree: the version, publisher and name in packaging/windows/product.nsh, the same
-three in the built setup's version record, the installed-programs key name (ProductCode), and
-in DIST/winget/ every manifest's identifier and version, the locale's publisher and name, the
-installer's type, scopes and switches, and its InstallerSha256 = the setup's line in
-DIST/SHA256SUMS = the SHA-256 of the setup itself. DIST/winget/ must also be the repository's
-set (packaging/winget/) with only the SHA-256 filled in. Prints every mismatch; exit code 1
-when there is one.
+What must agree: the version in CMakeLists.txt, the publisher and name in
+packaging/windows/product.nsh, the same three in the built setup's version record, the
+installed-programs key name (ProductCode), and in DIST/winget/ every manifest's identifier and
+version, the locale's publisher and name, the installer's type, scopes and switches, and its
+InstallerSha256 = the setup's line in DIST/SHA256SUMS = the SHA-256 of the setup itself; in
+DIST/scoop/tarvolin.json the version, the zip's address and its hash = the zip's line in
+DIST/SHA256SUMS = the SHA-256 of the zip, and bin, checkver and autoupdate. DIST/winget/ and
+DIST/scoop/ must also be the repository's templates (packaging/winget/, packaging/scoop/)
+filled in by scripts/release-files.py with nothing else changed. Prints every mismatch; exit
+code 1 when there is one.
 """
 import hashlib
+import json
 import pathlib
 import re
 import struct
+import subprocess
 import sys
+import tempfile
 
 import yaml
 
@@ -31,6 +37,19 @@ def expect(what, got, wanted):
 def product_defines():
     text = (ROOT / "packaging/windows/product.nsh").read_text()
     return dict(re.findall(r'^!define (PRODUCT_\w+) "([^"$]*)"$', text, re.M))
+
+
+def release_files(*args):
+    return subprocess.run([sys.executable, str(ROOT / "scripts/release-files.py"), *args],
+                          check=True, capture_output=True, text=True).stdout.strip()
+
+
+def filled(template, **values):
+    """The template as the release build fills it in."""
+    with tempfile.TemporaryDirectory() as folder:
+        out = pathlib.Path(folder) / "filled"
+        release_files("fill", str(template), str(out), *(f"{k}={v}" for k, v in values.items()))
+        return out.read_text()
 
 
 def version_strings(exe: bytes):
@@ -91,8 +110,8 @@ def version_strings(exe: bytes):
 def main():
     dist = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ROOT / "dist")
     defines = product_defines()
-    name, version, publisher = (defines.get(k) for k in
-                                ("PRODUCT_NAME", "PRODUCT_VERSION", "PRODUCT_PUBLISHER"))
+    name, publisher = defines.get("PRODUCT_NAME"), defines.get("PRODUCT_PUBLISHER")
+    version = release_files("version")
     key_name = defines.get("PRODUCT_KEY_NAME")
     setup_name = f"Tarvolin-{version}-setup.exe"
     setup = dist / setup_name
@@ -121,9 +140,8 @@ def main():
             continue
         manifests[kind] = yaml.safe_load(file.read_text())
         source = ROOT / "packaging/winget" / file.name
-        strip = lambda text: re.sub(r"(?m)^(\s*InstallerSha256:).*$", r"\1", text)
-        if strip(file.read_text()) != strip(source.read_text()):
-            problems.append(f"{file} differs from {source} in more than InstallerSha256")
+        if file.read_text() != filled(source, TARVO_SETUP_SHA256=actual):
+            problems.append(f"{file} is not {source} filled in with the version and the hash")
     if len(manifests) == 3:
         for kind, m in manifests.items():
             expect(f"{kind} PackageIdentifier", m.get("PackageIdentifier"), "Pendrask.Tarvolin")
@@ -156,11 +174,43 @@ def main():
         expect("user switch", switch("user"), "/CurrentUser")
         expect("machine switch", switch("machine"), "/AllUsers")
 
+    check_scoop(dist, version, sums)
+
     for problem in problems:
         print(f"check-winget: {problem}")
     if not problems:
-        print(f"check-winget: the manifests in {dist / 'winget'} match {setup_name} ({actual})")
+        print(f"check-winget: the manifests in {dist / 'winget'} match {setup_name} ({actual}),"
+              f" {dist / 'scoop'} the portable zip")
     return 1 if problems else 0
+
+
+def check_scoop(dist, version, sums):
+    zip_name = f"Tarvolin-{version}-portable.zip"
+    portable = dist / zip_name
+    file = dist / "scoop" / "tarvolin.json"
+    if not portable.is_file() or not file.is_file():
+        problems.append(f"{portable} or {file} is missing")
+        return
+    actual = hashlib.sha256(portable.read_bytes()).hexdigest()
+    expect("SHA256SUMS line of the portable zip", sums.get(zip_name), actual)
+    source = ROOT / "packaging/scoop/tarvolin.json"
+    if file.read_text() != filled(source, TARVO_PORTABLE_SHA256=actual):
+        problems.append(f"{file} is not {source} filled in with the version and the hash")
+    try:
+        scoop = json.loads(file.read_text())
+    except ValueError as error:
+        problems.append(f"{file} is not JSON: {error}")
+        return
+    expect("Scoop version", scoop.get("version"), version)
+    build = scoop.get("architecture", {}).get("64bit", {})
+    expect("Scoop hash", str(build.get("hash")).lower(), actual)
+    expect("Scoop url file", str(build.get("url")).rsplit("/", 1)[-1], zip_name)
+    expect("Scoop bin", scoop.get("bin"), "Tarvo.exe")
+    regex = scoop.get("checkver", {}).get("regex", "")
+    match = re.search(regex, zip_name) if regex else None
+    expect("Scoop checkver finds the version in the zip's name", match and match.group(1), version)
+    update = scoop.get("autoupdate", {}).get("architecture", {}).get("64bit", {}).get("url", "")
+    expect("Scoop autoupdate url", update.replace("$version", version), build.get("url"))
 
 
 if __name__ == "__main__":

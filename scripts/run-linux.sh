@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds tarvolin, the native Linux program, and opens its argument dialog on a file: on your
 # X display when $DISPLAY works; otherwise on a private Xvfb, where it saves a screenshot of the
-# dialog, prints its path and closes the dialog again. Its history and settings go to the XDG
-# folders ($XDG_STATE_HOME/tarvolin, $XDG_CONFIG_HOME/tarvolin) as always.
+# dialog, prints its path and closes the dialog again. Each run has a private, empty data
+# folder, removed at the end, as the Windows run has a fresh Wine prefix: the history, the
+# settings and any file-manager menus the settings window makes go there (XDG_STATE_HOME,
+# XDG_CONFIG_HOME, XDG_DATA_HOME), never into your own folders.
 #
 #   bash scripts/run.sh --linux [FILE]   FILE defaults to docs/sample/hello.sh; "" opens the
 #                                        settings window
@@ -28,11 +30,6 @@ cmake --build build/run-linux -j "$(nproc)" --target tarvolin >build/run-linux/b
     { cat build/run-linux/build.log; exit 1; }
 program=$root/build/run-linux/tarvolin
 
-if [ -n "${DISPLAY:-}" ] && timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1; then
-    echo "== opening tarvolin on $DISPLAY for ${target:-(no file: the settings window)}"
-    if [ -n "$target" ]; then exec "$program" "$target"; else exec "$program"; fi
-fi
-
 work=$(mktemp -d)
 xvfb_pid=
 cleanup() {
@@ -40,6 +37,17 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+export XDG_STATE_HOME=$work/data/state XDG_CONFIG_HOME=$work/data/config
+export XDG_DATA_HOME=$work/data/share
+mkdir -p "$XDG_STATE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+echo "== a private, empty data folder for this run: $work/data (removed at the end)"
+
+if [ -n "${DISPLAY:-}" ] && timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1; then
+    echo "== opening tarvolin on $DISPLAY for ${target:-(no file: the settings window)}"
+    if [ -n "$target" ]; then "$program" "$target"; else "$program"; fi
+    exit $?
+fi
+
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -48,6 +56,7 @@ export DISPLAY=":$(head -n1 "$work/display")"
 echo "== no usable display: opening tarvolin on Xvfb $DISPLAY for ${target:-(the settings window)}"
 
 shot=${TARVO_SCREENSHOT:-$root/build/run-linux/dialog.png}
+mkdir -p "$(dirname "$shot")"
 if [ -n "$target" ]; then "$program" "$target" & else "$program" & fi
 app_pid=$!
 window=""

@@ -5,7 +5,8 @@
 #
 #   bash scripts/run.sh [FILE]        FILE defaults to docs/sample/hello.bat
 #   bash scripts/run.sh --linux [FILE]  the native Linux program instead (scripts/run-linux.sh)
-#   TARVO_SCREENSHOT=out.png          where the Xvfb screenshot goes (default build/run/dialog.png)
+#   TARVO_SCREENSHOT=out.png          where the Xvfb screenshot goes (default build/run/dialog.png,
+#                                     with --linux build/run-linux/dialog.png)
 set -uo pipefail
 if [ "${1:-}" = "--linux" ]; then
     shift

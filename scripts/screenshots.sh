@@ -1,20 +1,46 @@
 #!/usr/bin/env bash
-# Takes the screenshots in docs/ from a built Tarvo.exe under Wine on a private Xvfb: the
-# argument dialog on a sample file with a short history, the settings window as it opens
-# without a file, and the settings window opened from the dialog's "?" button. Builds nothing.
+# Takes every picture that README and docs/ show, on private X servers: from Tarvo.exe under
+# Wine the argument dialog on a sample file with a short history, the settings window as it
+# opens without a file and the settings window opened from the dialog's "?" button; from
+# tarvolin the argument dialog and the settings window without a file, each in the default
+# and a dark palette (scripts/screenshots-linux.sh). Builds both programs first.
 #
-#   bash scripts/screenshots.sh [path/to/Tarvo.exe]   # default: build/win64/Tarvo.exe
+#   bash scripts/screenshots.sh [path/to/Tarvo.exe]   # default: build Tarvo.exe in build/run
 #   TARVO_SHOTS=folder                                # where the PNGs go (default: docs)
-#
-# Needs wine, xvfb, xdotool and imagemagick.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 root=$(pwd)
-exe=${1:-build/win64/Tarvo.exe}
-[ -f "$exe" ] || { echo "no Tarvo.exe at $exe: build it first or name it" >&2; exit 1; }
-exe=$(realpath "$exe")
 out=${TARVO_SHOTS:-$root/docs}
+case "$out" in /*) ;; *) out="$root/$out" ;; esac
 mkdir -p "$out"
+
+# shellcheck source=packages.sh
+source scripts/packages.sh
+tarvo_install_missing cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth \
+    xdotool imagemagick || exit 1
+
+if [ $# -gt 0 ]; then
+    exe=$1
+    [ -f "$exe" ] || { echo "no Tarvo.exe at $exe" >&2; exit 1; }
+else
+    echo "== building Tarvo.exe"
+    mkdir -p build/run
+    cmake -S . -B build/run -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DTARVO_TESTS=OFF >/dev/null || exit 1
+    cmake --build build/run -j "$(nproc)" --target Tarvo >build/run/build.log 2>&1 ||
+        { cat build/run/build.log; exit 1; }
+    exe=build/run/Tarvo.exe
+fi
+exe=$(realpath "$exe")
+
+# tarvolin's two windows first, in the default and a dark palette (screenshots-linux.sh).
+echo "== building tarvolin"
+tarvo_install_missing g++ qt6-base-dev || exit 1
+mkdir -p build/run-linux
+cmake -S . -B build/run-linux -DCMAKE_BUILD_TYPE=Release -DTARVO_TESTS=OFF >/dev/null || exit 1
+cmake --build build/run-linux -j "$(nproc)" --target tarvolin >build/run-linux/build.log 2>&1 ||
+    { cat build/run-linux/build.log; exit 1; }
+TARVO_SHOTS="$out" bash scripts/screenshots-linux.sh build/run-linux/tarvolin || exit 1
 
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
@@ -119,6 +145,8 @@ dialog_height=$HEIGHT
 xdotool key --window "$dialog" Tab Tab Tab Tab Tab space
 settings=$(find_window not "$dialog_height") || fail "the settings window did not appear"
 shoot "$settings" "$out/settings-from-dialog.png"
+eval "$(xdotool getwindowgeometry --shell "$settings")"
+from_dialog_height=$HEIGHT
 # Enter presses "&OK", which closes it and brings the dialog back; Esc there ends the program
 # without a launch. (Alt+O sent with xdotool reaches the dialog behind as well.)
 press_until_closed "$settings" Return || fail "the settings window did not close on OK"
@@ -128,7 +156,9 @@ wait_end
 
 echo "== the settings window without a file"
 start
-settings=$(find_window) || fail "the settings window did not appear"
+# Without a file the window takes its taller layout; until then (a loaded machine) it may be
+# found at the other layout's height, not yet painted.
+settings=$(find_window not "$from_dialog_height") || fail "the settings window did not appear"
 shoot "$settings" "$out/settings-no-target.png"
 press_until_closed "$settings" Return
 wait_end

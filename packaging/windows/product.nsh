@@ -1,7 +1,10 @@
-; The names and the version the installer, its uninstaller and the winget manifests share.
+; The names the installer, its uninstaller and the winget manifests share.
 ; scripts/check-winget.py reads these lines: keep them one !define each.
 !define PRODUCT_NAME "Tarvolin"
-!define PRODUCT_VERSION "2.6.0.2"
+; The version comes from CMakeLists.txt: scripts/build-dist.sh passes it with /DPRODUCT_VERSION=.
+!ifndef PRODUCT_VERSION
+    !error "define PRODUCT_VERSION (the version in CMakeLists.txt's project())"
+!endif
 !define PRODUCT_PUBLISHER "Pendrask"
 ; The key under ...\CurrentVersion\Uninstall that lists the program among the installed ones
 ; (winget's ProductCode).

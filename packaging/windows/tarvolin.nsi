@@ -1,6 +1,7 @@
 ; Tarvolin's Windows installer and its uninstaller, unins000.exe.
 ;
-;   makensis -DTARVO_EXE=<built Tarvo.exe> -DOUTFILE=<setup.exe> tarvolin.nsi
+;   makensis -DTARVO_EXE=<built Tarvo.exe> -DOUTFILE=<setup.exe> -DPRODUCT_VERSION=<a.b.c.d>
+;            [-DTARVO_SIGN=<command that signs the file named after it in place>] tarvolin.nsi
 ;
 ; Installs for the current user by default, without administrator rights, in
 ; %LOCALAPPDATA%\Programs\Tarvolin with its entries under HKCU; /AllUsers (or the choice on
@@ -32,6 +33,11 @@ Target amd64-unicode
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUTFILE}"
+; A signed release: the uninstaller is signed before the setup takes it in, so the
+; unins000.exe that the setup writes carries the signature.
+!ifdef TARVO_SIGN
+    !uninstfinalize `${TARVO_SIGN} "%1"` = 0
+!endif
 ; The installer elevates only when installing for every user, and only then.
 RequestExecutionLevel user
 ManifestDPIAware true

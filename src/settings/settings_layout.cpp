@@ -113,7 +113,7 @@ const FormSpec& settingsLayout() {
              .parent = "Frame1"});
         add({.name = "Label2",
              .kind = ControlKind::Label,
-             .caption = "Tarvolin version 2.6.0.2 (9X)",
+             .caption = "Tarvolin version " TARVO_VERSION " (9X)",
              .left = 120,
              .top = 600,
              .width = 2610,

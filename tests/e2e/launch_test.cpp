@@ -1,6 +1,10 @@
 // End-to-end: Tarvo.exe started on a file the way the shell verb starts it, its dialog driven
 // with real keyboard input, and what followed checked: what was launched, with which command
 // line and in which folder, that the program ended, and what MRU.INI holds.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
 #include <gtest/gtest.h>
 
 #include "driver.h"
@@ -220,41 +224,94 @@ TEST_F(TarvoLaunch, AfterAddFilesTypingGoesOnInTheArgumentBox) {
 // A launch the system refuses (the file is gone) is told in a message box titled "Tarvolin"
 // with the file and the system's reason; the history is already recorded, and the program ends
 // once the message is closed.
-TEST_F(TarvoLaunch, ARefusedLaunchIsToldBeforeTheProgramEnds) {
-    const std::wstring gone = probeFolder.file(L"gone.exe");
-    HWND dialog = openDialog(gone);
-    ASSERT_NE(dialog, nullptr);
-    typeText(L"x");
-    pressKey(VK_RETURN);
-
-    std::wstring shown;
-    HWND box = waitForWindowOf(tarvo.pid(), [&](HWND w) {
-        if (w == dialog || windowText(w) != L"Tarvolin") return false;
-        HWND child = nullptr;
-        while ((child = FindWindowExW(w, child, L"Static", nullptr)) != nullptr) {
-            const std::wstring text = windowText(child);
-            if (text.rfind(gone, 0) == 0) {
-                shown = text;
-                return true;
-            }
+// The shell's own answer when asked to open the target in its folder: 0 when it started
+// something (ended again at once), else its error code.
+DWORD shellRefusalOf(const std::wstring& target, const std::wstring& folder) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = target.c_str();
+    info.lpParameters = L"x";
+    info.lpDirectory = folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info)) {
+        if (info.hProcess) {
+            TerminateProcess(info.hProcess, 1);
+            CloseHandle(info.hProcess);
         }
-        return false;
-    });
-    ASSERT_NE(box, nullptr) << "no message for the refused launch";
-    wchar_t reason[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   ERROR_FILE_NOT_FOUND, 0, reason, 512, nullptr);
-    std::wstring expected = gone + L"\r\n\r\n" + reason;
-    while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r' ||
-                                 expected.back() == L' '))
-        expected.pop_back();
-    EXPECT_EQ(narrow(shown), narrow(expected));
-    EXPECT_FALSE(tarvo.waitExit(300ms).has_value()) << "the program ended under its message";
-    EXPECT_EQ(mru(), "[gone.exe]\r\n0=0\r\n1=x\r\n");
+        return 0;
+    }
+    return GetLastError();
+}
 
-    ASSERT_TRUE(bringToFront(box));
-    pressKey(VK_RETURN);
-    expectEnded();
+// The system's text for an error code, without its line end.
+std::wstring systemText(DWORD error) {
+    wchar_t text[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, 512, nullptr);
+    std::wstring result = text;
+    while (!result.empty() &&
+           (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+        result.pop_back();
+    return result;
+}
+
+// Three targets the system will not start: a file that is gone, a file whose type no program
+// is registered for, and a file the system refuses to run (an .exe that is no program). Each
+// time the user is told in a stop message titled "Tarvolin": the path, then the system's own
+// reason for that target; the program waits under the message and ends after it, and the
+// history was recorded first.
+TEST_F(TarvoLaunch, ARefusedLaunchIsToldBeforeTheProgramEnds) {
+    const std::wstring orphan = probeFolder.file(L"orphan.tarvonone");
+    ASSERT_TRUE(writeFile(orphan, "no program opens this type\r\n"));
+    const std::wstring notAProgram = probeFolder.file(L"broken.exe");
+    ASSERT_TRUE(writeFile(notAProgram, "this is text, not a program\r\n"));
+    struct Case {
+        std::wstring target;
+        std::string record;
+    };
+    const Case cases[] = {
+        {probeFolder.file(L"gone.exe"), "[gone.exe]\r\n0=0\r\n1=x\r\n"},
+        {orphan, "[orphan.tarvonone]\r\n0=0\r\n1=x\r\n"},
+        {notAProgram, "[broken.exe]\r\n0=0\r\n1=x\r\n"},
+    };
+    std::string history;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.target));
+        // The system's reason, asked of the shell the same way. Windows names a type without
+        // a program ERROR_NO_ASSOCIATION; Wine tries to run such a file and answers
+        // ERROR_BAD_EXE_FORMAT, as for the .exe that is no program.
+        const DWORD error = shellRefusalOf(c.target, probeFolder.path());
+        ASSERT_NE(error, 0u) << "the shell started the target";
+
+        HWND dialog = openDialog(c.target);
+        ASSERT_NE(dialog, nullptr);
+        typeText(L"x");
+        pressKey(VK_RETURN);
+
+        std::wstring shown;
+        HWND box = waitForWindowOf(tarvo.pid(), [&](HWND w) {
+            if (w == dialog || windowText(w) != L"Tarvolin") return false;
+            HWND child = nullptr;
+            while ((child = FindWindowExW(w, child, L"Static", nullptr)) != nullptr) {
+                const std::wstring text = windowText(child);
+                if (text.rfind(c.target, 0) == 0) {
+                    shown = text;
+                    return true;
+                }
+            }
+            return false;
+        });
+        ASSERT_NE(box, nullptr) << "no message for the refused launch";
+        EXPECT_EQ(narrow(shown), narrow(c.target + L"\r\n\r\n" + systemText(error)));
+        EXPECT_FALSE(tarvo.waitExit(300ms).has_value()) << "the program ended under its message";
+        history += c.record;
+        EXPECT_EQ(mru(), history);
+
+        ASSERT_TRUE(bringToFront(box));
+        pressKey(VK_RETURN);
+        expectEnded();
+    }
 }
 
 TEST_F(TarvoLaunch, EscClosesWithoutLaunchingOrWriting) {

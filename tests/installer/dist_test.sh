@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The release is reproducible and its winget manifests describe it: a second build of the
-# release from a fresh build tree gives the same bytes as the release folder (first argument),
-# scripts/check-winget.py accepts that folder, and it refuses copies whose manifests name
-# another setup's hash or another publisher.
+# The release is reproducible and its winget and Scoop manifests describe it: a second build
+# of the release from a fresh build tree gives the same bytes as the release folder (first
+# argument), scripts/check-winget.py accepts that folder, and it refuses copies whose
+# manifests name another setup's or zip's hash, another publisher, version or release note.
 #
 #   bash tests/installer/dist_test.sh DIST
 set -uo pipefail
@@ -35,13 +35,16 @@ tamper() {
     local name=$1 file=$2 expression=$3
     rm -rf "$work/$name"
     cp -r "$dist" "$work/$name"
-    sed -i -E "$expression" "$work/$name/winget/$file"
+    sed -i -E "$expression" "$work/$name/$file"
     if python3 scripts/check-winget.py "$work/$name" >/dev/null; then
         fail "check-winget accepted a manifest with $name"
     fi
 }
-tamper "another hash" Pendrask.Tarvolin.installer.yaml '0,/InstallerSha256: [0-9a-f]/s//InstallerSha256: 0/'
-tamper "another publisher" Pendrask.Tarvolin.locale.en-US.yaml 's/^Publisher: .*/Publisher: Someone/'
+tamper "another hash" winget/Pendrask.Tarvolin.installer.yaml '0,/InstallerSha256: [0-9a-f]/s//InstallerSha256: 0/'
+tamper "another publisher" winget/Pendrask.Tarvolin.locale.en-US.yaml 's/^Publisher: .*/Publisher: Someone/'
+tamper "another release note" winget/Pendrask.Tarvolin.locale.en-US.yaml 's/^(  - )/\1Not /'
+tamper "another zip hash" scoop/tarvolin.json 's/"hash": "[0-9a-f]/"hash": "0/'
+tamper "another zip version" scoop/tarvolin.json 's/"version": "[0-9.]+"/"version": "0.0.0.1"/'
 
 [ "$failed" -eq 0 ] && echo "the release is reproducible and its winget manifests match it"
 exit "$failed"

@@ -26,7 +26,9 @@ namespace {
 
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolin";
-constexpr wchar_t kSetupName[] = L"Tarvolin-2.6.0.2-setup.exe";
+// The version is CMakeLists.txt's (TARVO_VERSION, a narrow literal widened by the L before it).
+constexpr wchar_t kVersion[] = L"" TARVO_VERSION;
+constexpr wchar_t kSetupName[] = L"Tarvolin-" TARVO_VERSION "-setup.exe";
 
 // --- places -------------------------------------------------------------------------------------
 
@@ -304,7 +306,7 @@ protected:
         values.erase(L"EstimatedSize");
         const std::map<std::wstring, std::wstring> expected = {
             {L"DisplayName", L"Tarvolin"},
-            {L"DisplayVersion", L"2.6.0.2"},
+            {L"DisplayVersion", kVersion},
             {L"Publisher", L"Pendrask"},
             {L"DisplayIcon", folder + L"\\Tarvo.exe"},
             {L"InstallLocation", folder},
@@ -503,7 +505,7 @@ TEST_F(Installer, UpgradeInPlaceKeepsTheDataAndWaitsForTheProgram) {
     // Marks that show whether a setup touched the installation.
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_SET_VALUE, &key), 0);
-    RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"2.6.0.1"),
+    RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"0.0.0.1"),
                    8 * sizeof(wchar_t));
     RegCloseKey(key);
     ASSERT_TRUE(DeleteFileW((folder + L"\\unins000.exe").c_str()));
@@ -512,14 +514,14 @@ TEST_F(Installer, UpgradeInPlaceKeepsTheDataAndWaitsForTheProgram) {
     const auto refused = install(L"/S");
     ASSERT_TRUE(refused.has_value());
     EXPECT_NE(*refused, 0u) << "a silent setup replaced a running program";
-    EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.1");
+    EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"0.0.0.1");
     EXPECT_EQ(filesIn(folder),
               (std::set<std::wstring>{L"Tarvo.exe", L"LICENSE.txt", L"MRU.INI", L"Settings.ini"}));
     tarvo.terminate();
 
     // Without /D=: the installed folder is found and upgraded.
     ASSERT_EQ(install(L"/S"), 0u);
-    EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.2");
+    EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], kVersion);
     EXPECT_TRUE(fileExists(folder + L"\\unins000.exe"));
     EXPECT_FALSE(fileExists(perUserFolder())) << "the upgrade went to the default folder";
     EXPECT_EQ(readFile(folder + L"\\MRU.INI"), mru);

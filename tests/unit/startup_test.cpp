@@ -25,6 +25,22 @@ TEST(CommandLine, EverythingAfterTheProgramNameWhole) {
               "C:\\D\u00e9j\u00e0\\\U0001F600.exe");
 }
 
+// A lone surrogate (half a pair, or a pair in the wrong order) has no UTF-8 form: each becomes
+// U+FFFD, and the characters around it are kept.
+TEST(CommandLine, ALoneSurrogateBecomesTheReplacementCharacter) {
+    const std::u16string prefix = u"Tarvo.exe ";
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"a\xD83D!", "a\xEF\xBF\xBD!"},                // a high surrogate alone
+        {u"a\xDE00!", "a\xEF\xBF\xBD!"},                // a low surrogate alone
+        {u"\xDE00\xD83D", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // a pair in the wrong order
+        {u"x\xD83D", "x\xEF\xBF\xBD"},                  // a high surrogate at the end
+        {u"\xD83D\xDE00", "\xF0\x9F\x98\x80"},          // a pair: U+1F600
+    };
+    for (const auto& [line, args] : cases) {
+        EXPECT_EQ(commandLineArguments(std::u16string_view(prefix + line)), args);
+    }
+}
+
 struct Start : ::testing::Test {
     StartMode start(const std::string& line) {
         return Form_Initialize(rig.dialog, rig.host, line, [this] { ++removals; });

@@ -1,5 +1,6 @@
 // The Windows file layer's lock: writers of one file take one named mutex whatever spelling
-// names the file, leave no lock file beside the data, and go on when a holder died.
+// names the file, leave no lock file beside the data, and go on when a holder died. And where
+// the data goes when the program folder cannot take it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +10,10 @@
 
 // After <windows.h>, whose WriteProfileString macro the engine's header takes back.
 #include "win32_test_support.h"
+#include "storage/data_location.h"
 #include "storage/ini_handler.h"
+
+#include <shlobj.h>
 
 namespace tarvo::test {
 namespace {
@@ -151,6 +155,28 @@ TEST(WineFileLock, AWriterThatDiedHoldingTheLockHoldsUpNobody) {
     CloseHandle(writer);
     EXPECT_EQ(folder.read("MRU.INI"), "[s]\r\nold=1\r\nchild=child\r\n");
     EXPECT_EQ(listing(folder), "MRU.INI;held;");
+}
+
+// Without a program folder to write in, MRU.INI and Settings.ini go to the user's
+// application-data folder as the system names it, %APPDATA%\Tarvolin, made on first use;
+// while the program folder can be written they stay beside the program.
+TEST(WineDataLocation, WithoutAWritableProgramFolderTheDataGoesToAppData) {
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_TRUE(
+        SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)));
+    const std::wstring userFolder = std::wstring(appData) + L"\\Tarvolin";
+    const bool existed = GetFileAttributesW(userFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
+
+    WinTempFolder program;
+    const std::string missing = program.path() + "\\no such folder";
+    EXPECT_EQ(dataFile(missing, "MRU.INI"), win::narrow(userFolder.c_str()) + "\\MRU.INI");
+    EXPECT_EQ(dataFile(missing, "Settings.ini"),
+              win::narrow(userFolder.c_str()) + "\\Settings.ini");
+    const DWORD attributes = GetFileAttributesW(userFolder.c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(dataFile(program.path(), "MRU.INI"), program.path() + "\\MRU.INI");
+
+    if (!existed) RemoveDirectoryW(userFolder.c_str());
 }
 
 }  // namespace
