@@ -12,6 +12,15 @@
 ; The uninstaller takes /silent (no questions, progress shown; the settings window starts it
 ; so), /verysilent (nothing shown), both in any letter case, and NSIS's own /S. Exit codes:
 ; 0 done, 1 cancelled by the user, 2 failed (Tarvolin still running, files in use, no rights).
+;
+; The user's data, MRU.INI and Settings.ini, is never lost to an uninstall. The program keeps it
+; in its own folder while it can write there (a per-user installation) and in %APPDATA%\Tarvolin
+; otherwise (an installation under Program Files). Uninstalling moves the files of the program
+; folder into %APPDATA%\Tarvolin, which no installation owns and where every later installation
+; finds them: one for all users reads them there; a per-user installation moves them back into
+; its folder when it has none of its own. Nothing is overwritten on either move: a file whose
+; name is taken at the destination stays where it is. Only the confirmation page's box, or
+; /deletedata for an unattended removal, deletes them.
 
 !ifndef TARVO_EXE | OUTFILE
     !error "define TARVO_EXE (the built Tarvo.exe) and OUTFILE (the setup to write)"
@@ -78,7 +87,7 @@ Page custom ScopeShow ScopeLeave
 ; --- uninstaller pages -------------------------------------------------------------------------
 
 Var Quiet          ; 1: /silent, /verysilent or /S: no questions
-Var DeleteData     ; 1: the user ticked the box: also remove the user's data folder
+Var DeleteData     ; 1: the box ticked or /deletedata: delete the data files instead of keeping them
 Var UserDataFolder ; %APPDATA%\Tarvolin of the user who runs the uninstaller
 Var DataBox
 
@@ -236,11 +245,30 @@ Function StopIfRunning
     ${Loop}
 FunctionEnd
 
+; A per-user installation's program reads its data in its own folder. A data file that an
+; uninstall kept in the user's folder comes back into it, unless the program folder holds one
+; of that name already (an upgrade keeps what it finds).
+!macro RESTORE_DATA_FILE name
+    ${If} ${FileExists} "$UserDataFolder\${name}"
+    ${AndIfNot} ${FileExists} "$INSTDIR\${name}"
+        Rename "$UserDataFolder\${name}" "$INSTDIR\${name}"
+        DetailPrint "${name} found again in $UserDataFolder"
+    ${EndIf}
+!macroend
+
 Section "-${PRODUCT_NAME}"
     Call StopIfRunning
     SetOutPath "$INSTDIR"
     ; MRU.INI and Settings.ini are the user's: the installer never writes them.
     File "/oname=Tarvo.exe" "${TARVO_EXE}"
+    ${If} $AllUsers == 0
+        SetShellVarContext current
+        StrCpy $UserDataFolder "$APPDATA\${PRODUCT_NAME}"
+        !insertmacro RESTORE_DATA_FILE "MRU.INI"
+        !insertmacro RESTORE_DATA_FILE "Settings.ini"
+        ; Only when empty: it may hold a file that could not come back.
+        RMDir "$UserDataFolder"
+    ${EndIf}
     WriteUninstaller "$INSTDIR\unins000.exe"
 
     ; Tarvo.exe without arguments opens its settings window.
@@ -265,7 +293,6 @@ SectionEnd
 
 Function un.onInit
     StrCpy $Quiet 0
-    StrCpy $DeleteData 0
     ${IfThen} ${Silent} ${|} StrCpy $Quiet 1 ${|}
     !insertmacro HAS_SWITCH "un." "/verysilent" $0
     ${If} $0 == 1
@@ -278,6 +305,7 @@ Function un.onInit
         ; Progress shown, and the window closes by itself when done.
         SetAutoClose true
     ${EndIf}
+    !insertmacro HAS_SWITCH "un." "/deletedata" $DeleteData
 
     SetShellVarContext current
     StrCpy $UserDataFolder "$APPDATA\${PRODUCT_NAME}"
@@ -307,6 +335,7 @@ Function un.Elevate
     StrCpy $0 "/Elevated"
     ${IfThen} $Quiet == 1 ${|} StrCpy $0 "$0 /silent" ${|}
     ${IfThen} ${Silent} ${|} StrCpy $0 "$0 /S" ${|}
+    ${IfThen} $DeleteData == 1 ${|} StrCpy $0 "$0 /deletedata" ${|}
     ExecShellWait "runas" "$EXEPATH" "$0 _?=$INSTDIR"
     ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $1 == ""
@@ -346,12 +375,36 @@ FunctionEnd
 Function un.ConfirmShow
     ${IfThen} $Quiet == 1 ${|} Abort ${|}
     !insertmacro MUI_HEADER_TEXT "Uninstall ${PRODUCT_NAME}" "Remove ${PRODUCT_NAME} from this computer."
+    ; Where the data files will be: a file of the program folder whose name is taken in the
+    ; user's folder stays where it is.
+    StrCpy $1 ""
+    ${If} ${FileExists} "$INSTDIR\MRU.INI"
+    ${AndIf} ${FileExists} "$UserDataFolder\MRU.INI"
+        StrCpy $1 "MRU.INI"
+    ${EndIf}
+    ${If} ${FileExists} "$INSTDIR\Settings.ini"
+    ${AndIf} ${FileExists} "$UserDataFolder\Settings.ini"
+        ${If} $1 == ""
+            StrCpy $1 "Settings.ini"
+        ${Else}
+            StrCpy $1 "$1 and Settings.ini"
+        ${EndIf}
+    ${EndIf}
+    StrCpy $2 "Your argument history and settings are kept in $UserDataFolder, where the next installation of ${PRODUCT_NAME} finds them, unless you tick the box below."
+    ${If} $1 == "MRU.INI and Settings.ini"
+        StrCpy $2 "$2 Both stay in $INSTDIR, because $UserDataFolder holds files of those names already."
+    ${ElseIf} $1 != ""
+        StrCpy $2 "$2 $1 stays in $INSTDIR, because $UserDataFolder holds a file of that name already."
+    ${EndIf}
     nsDialogs::Create 1018
     Pop $0
-    ${NSD_CreateLabel} 0 0 100% 40u "${PRODUCT_NAME} will be removed from $INSTDIR, and the ${PRODUCT_NAME} command from the menus of your file types.$\r$\n$\r$\nYour argument history and settings in $UserDataFolder are kept unless you tick the box below."
+    ${NSD_CreateLabel} 0 0 100% 24u "${PRODUCT_NAME} will be removed from $INSTDIR, and the ${PRODUCT_NAME} command from the menus of your file types."
     Pop $0
-    ${NSD_CreateCheckbox} 0 52u 100% 12u "Also delete my argument history and settings"
+    ${NSD_CreateLabel} 0 28u 100% 48u "$2"
+    Pop $0
+    ${NSD_CreateCheckbox} 0 80u 100% 12u "Also &delete my argument history and settings"
     Pop $DataBox
+    ${IfThen} $DeleteData == 1 ${|} ${NSD_Check} $DataBox ${|}
     GetDlgItem $0 $HWNDPARENT 1
     SendMessage $0 ${WM_SETTEXT} 0 "STR:&Uninstall"
     nsDialogs::Show
@@ -361,19 +414,43 @@ Function un.ConfirmLeave
     ${NSD_GetState} $DataBox $0
     ${If} $0 == ${BST_CHECKED}
         StrCpy $DeleteData 1
+    ${Else}
+        StrCpy $DeleteData 0
     ${EndIf}
 FunctionEnd
 
-; Deletes the data files of the program and what its writers may have left beside them: the
-; lock files and the temporary files of a write that was cut short.
-!macro REMOVE_DATA_FILES folder
-    Delete "${folder}\MRU.INI"
-    Delete "${folder}\Settings.ini"
+; Deletes what the program's writers may have left beside the data files: the lock files of an
+; earlier version and the temporary files of a write that was cut short.
+!macro REMOVE_LEFTOVERS folder
     Delete "${folder}\MRU.INI.lock"
     Delete "${folder}\Settings.ini.lock"
     Delete "${folder}\MRU.INI.tmp*"
     Delete "${folder}\Settings.ini.tmp*"
     Delete "${folder}\.tarvolin-probe.tmp*"
+!macroend
+
+; Deletes the data files and their leftovers: only when the user asked for it.
+!macro REMOVE_DATA_FILES folder
+    Delete "${folder}\MRU.INI"
+    Delete "${folder}\Settings.ini"
+    !insertmacro REMOVE_LEFTOVERS "${folder}"
+!macroend
+
+; Keeps a data file of the program folder for the next installation: it moves into the user's
+; folder unless a file of that name stands there, and then it stays where it is (and so does
+; the program folder). Nothing is overwritten.
+!macro KEEP_DATA_FILE name
+    ${If} ${FileExists} "$INSTDIR\${name}"
+        ${IfNot} ${FileExists} "$UserDataFolder\${name}"
+            CreateDirectory "$UserDataFolder"
+            Rename "$INSTDIR\${name}" "$UserDataFolder\${name}"
+        ${EndIf}
+        ${If} ${FileExists} "$INSTDIR\${name}"
+            DetailPrint "${name} is kept in $INSTDIR"
+        ${Else}
+            DetailPrint "${name} is kept in $UserDataFolder"
+        ${EndIf}
+    ${EndIf}
 !macroend
 
 Section "Uninstall"
@@ -389,7 +466,13 @@ Section "Uninstall"
             Abort "$INSTDIR\Tarvo.exe is in use"
         ${EndIf}
     ${EndIf}
-    !insertmacro REMOVE_DATA_FILES "$INSTDIR"
+    ${If} $DeleteData == 1
+        !insertmacro REMOVE_DATA_FILES "$INSTDIR"
+    ${Else}
+        !insertmacro KEEP_DATA_FILE "MRU.INI"
+        !insertmacro KEEP_DATA_FILE "Settings.ini"
+        !insertmacro REMOVE_LEFTOVERS "$INSTDIR"
+    ${EndIf}
     Delete "$INSTDIR\unins000.exe"
     Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"

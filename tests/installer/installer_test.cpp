@@ -251,6 +251,25 @@ HWND waitForWindowHolding(DWORD pid, const std::wstring& part,
         limit);
 }
 
+// The text of the first child window whose text holds `part`, or empty.
+std::wstring childTextHolding(HWND window, const std::wstring& part) {
+    struct Search {
+        const std::wstring* part;
+        std::wstring text;
+    } search{&part, {}};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            const std::wstring text = windowText(child);
+            if (text.find(*s->part) == std::wstring::npos) return TRUE;
+            s->text = text;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.text;
+}
+
 template <typename Condition>
 bool waitUntil(Condition condition, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -329,6 +348,40 @@ protected:
         HWND settings = waitForWindowHolding(tarvo.pid(), L" About: ", 30s);
         EXPECT_NE(settings, nullptr) << "the settings window did not open";
         return settings;
+    }
+
+    // Opens the installed program's dialog on `target`, types `text` and presses Enter; true
+    // once the target has run with it (the probe's log at `log` has `runs` records).
+    bool runWithArguments(const std::wstring& folder, const std::wstring& target,
+                          const std::wstring& text, const std::wstring& log, size_t runs) {
+        tarvo = Process::start(folder + L"\\Tarvo.exe", L"\"" + target + L"\"", folder);
+        const std::wstring name = target.substr(target.rfind(L'\\') + 1);
+        HWND dialog = tarvo ? waitForWindowHolding(tarvo.pid(), name + L":", 30s) : nullptr;
+        if (!dialog || !bringToFront(dialog)) return false;
+        typeText(text);
+        pressKey(VK_RETURN);
+        const bool ran = waitForProbeRecords(log, runs).size() == runs;
+        tarvo.waitExit(15s);
+        return ran;
+    }
+
+    // The argument texts the installed program's dialog lists for `target`.
+    std::vector<std::wstring> historyShown(const std::wstring& folder,
+                                           const std::wstring& target) {
+        std::vector<std::wstring> items;
+        tarvo = Process::start(folder + L"\\Tarvo.exe", L"\"" + target + L"\"", folder);
+        const std::wstring name = target.substr(target.rfind(L'\\') + 1);
+        HWND dialog = tarvo ? waitForWindowHolding(tarvo.pid(), name + L":", 30s) : nullptr;
+        HWND combo = dialog ? FindWindowExW(dialog, nullptr, L"ComboBox", nullptr) : nullptr;
+        EXPECT_NE(combo, nullptr) << "the dialog did not open on " << narrow(target);
+        const LRESULT count = combo ? SendMessageW(combo, CB_GETCOUNT, 0, 0) : 0;
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring item(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+            items.push_back(item);
+        }
+        tarvo.terminate();
+        return items;
     }
 
     std::wstring setup;
@@ -468,6 +521,10 @@ TEST_F(Installer, TheUsersRoadFromInstallToUninstall) {
     EXPECT_FALSE(fileExists(userShortcut()));
     EXPECT_FALSE(classesDefault(verb + L"\\command").has_value()) << "the verb stayed behind";
     EXPECT_EQ(classesDefault(kExt), kType);
+    const auto history = readFile(userDataFolder() + L"\\MRU.INI");
+    ASSERT_TRUE(history.has_value()) << "the hand-off's uninstall took the history";
+    EXPECT_NE(history->find("-v two words"), std::string::npos);
+    EXPECT_TRUE(fileExists(userDataFolder() + L"\\Settings.ini"));
 }
 
 // An installation over an existing one keeps the user's files byte for byte, in the same
@@ -528,6 +585,59 @@ TEST_F(Installer, UpgradeInPlaceKeepsTheDataAndWaitsForTheProgram) {
     ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/S"), 0u);
     EXPECT_EQ(filesIn(folder), std::set<std::wstring>{L"notes.txt"});
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_EQ(readFile(userDataFolder() + L"\\MRU.INI"), mru);
+    EXPECT_EQ(readFile(userDataFolder() + L"\\Settings.ini"), settingsIni);
+}
+
+// The user's history and settings outlive every quiet uninstall, in %APPDATA%\\Tarvolin, and
+// the next installation shows them: a per-user one takes them back into its folder, where its
+// program reads them; one for all users leaves them where its program reads them. Only
+// /deletedata deletes them.
+TEST_F(Installer, HistoryOutlivesAQuietUninstallAndTheNextInstallationShowsIt) {
+    TempFolder probeFolder(L"Tarvo Kept");
+    const std::wstring probe = probeFolder.file(L"probe.exe"), log = probeFolder.file(L"probe.log");
+    ASSERT_TRUE(
+        CopyFileW(builtProgram(L"probe.exe", L"TARVO_PROBE").c_str(), probe.c_str(), FALSE));
+    SetEnvironmentVariableW(L"TARVO_PROBE_LOG", log.c_str());
+    struct Restore {
+        ~Restore() { SetEnvironmentVariableW(L"TARVO_PROBE_LOG", nullptr); }
+    } restore;
+
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder(), data = userDataFolder();
+    ASSERT_TRUE(runWithArguments(folder, probe, L"-v kept", log, 1));
+    const auto mru = readFile(folder + L"\\MRU.INI");
+    ASSERT_TRUE(mru.has_value()) << "the program kept no history in its folder";
+    const std::string settingsIni = "[ASSOCIATION]\r\n0=tarvokept\r\n";
+    ASSERT_TRUE(writeFile(folder + L"\\Settings.ini", settingsIni));
+
+    // The quiet uninstall string: the program goes, the two files stay.
+    ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/verysilent"), 0u);
+    EXPECT_FALSE(fileExists(folder));
+    EXPECT_EQ(readFile(data + L"\\MRU.INI"), mru);
+    EXPECT_EQ(readFile(data + L"\\Settings.ini"), settingsIni);
+
+    // Installed again for this user: the files are back in the program folder, and the dialog
+    // lists the text typed before.
+    ASSERT_EQ(install(L"/S"), 0u);
+    EXPECT_EQ(readFile(folder + L"\\MRU.INI"), mru);
+    EXPECT_EQ(readFile(folder + L"\\Settings.ini"), settingsIni);
+    EXPECT_FALSE(fileExists(data)) << "a second copy of the data stayed behind";
+    EXPECT_EQ(historyShown(folder, probe), std::vector<std::wstring>{L"-v kept"});
+
+    // The settings window's hand-off (/silent) keeps them too; an installation for all users
+    // leaves them in the user's folder, where a program that cannot write Program Files reads
+    // them. (Under Wine every folder can be written, so its program would look in its own.)
+    ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/silent"), 0u);
+    ASSERT_EQ(install(L"/S /AllUsers"), 0u);
+    expectProgramIn(allUsersFolder());
+    EXPECT_EQ(readFile(data + L"\\MRU.INI"), mru);
+    EXPECT_EQ(readFile(data + L"\\Settings.ini"), settingsIni);
+
+    // Asked to, an unattended removal deletes them.
+    ASSERT_EQ(runToTheEnd(allUsersFolder() + L"\\unins000.exe", L"/verysilent /DeleteData"), 0u);
+    EXPECT_FALSE(fileExists(allUsersFolder()));
+    EXPECT_FALSE(fileExists(data)) << "/deletedata kept the user's data";
 }
 
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
@@ -553,40 +663,80 @@ TEST_F(Installer, AllUsersInstallAndRemoval) {
         << "the user's data went without being asked";
 }
 
-// Without a switch the uninstaller asks first; its box "Also delete my argument history and
-// settings" starts clear, and ticked it removes the user's data folder too. Run in place
-// (_?=) so that the test holds the process whose window it drives.
-TEST_F(Installer, InteractiveUninstallDeletesTheUsersDataOnlyWhenAsked) {
+// Without a switch the uninstaller asks first and says where the data files will be; its box
+// "Also delete my argument history and settings" starts clear. Clear, the program folder's
+// files move to the user's folder, except one whose name is taken there, which stays; ticked,
+// both places lose them. Run in place (_?=) so that the test holds the process whose window
+// it drives.
+class InteractiveUninstall : public Installer {
+protected:
+    // Starts the uninstaller, reads its confirmation page, sets the box and uninstalls; returns
+    // the page's text about the data.
+    std::wstring uninstall(const std::wstring& folder, bool deleteData) {
+        uninstaller = Process::start(folder + L"\\unins000.exe", L"_?=" + folder, folder);
+        EXPECT_TRUE(uninstaller);
+        HWND window = waitForWindowHolding(uninstaller.pid(), kBox, 30s);
+        EXPECT_NE(window, nullptr) << "the uninstaller did not ask";
+        if (!window) return {};
+        const std::wstring kept = childTextHolding(window, L"are kept in");
+        HWND box = findChildByText(window, kBox);
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the box starts ticked";
+        if (deleteData) {
+            PostMessageW(box, BM_CLICK, 0, 0);
+            settle(window);
+            EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+        }
+        HWND go = findChildByText(window, L"&Uninstall");
+        EXPECT_NE(go, nullptr);
+        PostMessageW(go, BM_CLICK, 0, 0);
+        // Done, it waits on its last page for "Close".
+        HWND close = nullptr;
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                close = findChildByText(window, L"&Close");
+                return close && IsWindowVisible(close) && IsWindowEnabled(close);
+            },
+            60s));
+        PostMessageW(close, BM_CLICK, 0, 0);
+        EXPECT_EQ(uninstaller.waitExit(30s), 0u);
+        return kept;
+    }
+
+    void TearDown() override {
+        if (uninstaller) uninstaller.terminate();
+        Installer::TearDown();
+    }
+
+    static constexpr wchar_t kBox[] = L"Also &delete my argument history and settings";
+    Process uninstaller;
+};
+
+TEST_F(InteractiveUninstall, KeepsTheUsersDataWhereThePageSaysAndDeletesItOnlyWhenAsked) {
     ASSERT_EQ(install(L"/S"), 0u);
     const std::wstring folder = perUserFolder(), data = userDataFolder();
+    ASSERT_TRUE(writeFile(folder + L"\\MRU.INI", "[new.exe]\r\n0=0\r\n"));
+    ASSERT_TRUE(writeFile(folder + L"\\Settings.ini", "[ASSOCIATION]\r\n"));
+    // A history that an earlier removal kept already: never overwritten.
     CreateDirectoryW(data.c_str(), nullptr);
-    for (const wchar_t* name : {L"MRU.INI", L"Settings.ini", L"MRU.INI.lock"})
-        ASSERT_TRUE(writeFile(data + L"\\" + name, "[x]\r\n"));
+    ASSERT_TRUE(writeFile(data + L"\\MRU.INI", "[old.exe]\r\n0=0\r\n"));
 
-    Process uninstaller = Process::start(folder + L"\\unins000.exe", L"_?=" + folder, folder);
-    ASSERT_TRUE(uninstaller);
-    constexpr wchar_t kBox[] = L"Also delete my argument history and settings";
-    HWND window = waitForWindowHolding(uninstaller.pid(), kBox, 30s);
-    ASSERT_NE(window, nullptr) << "the uninstaller did not ask";
-    HWND box = findChildByText(window, kBox);
-    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the box starts ticked";
-    PostMessageW(box, BM_CLICK, 0, 0);
-    settle(window);
-    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
-    HWND go = findChildByText(window, L"&Uninstall");
-    ASSERT_NE(go, nullptr);
-    PostMessageW(go, BM_CLICK, 0, 0);
+    const std::wstring kept = uninstall(folder, false);
+    EXPECT_NE(kept.find(L"are kept in " + data + L","), std::wstring::npos) << narrow(kept);
+    EXPECT_NE(kept.find(L"MRU.INI stays in " + folder + L","), std::wstring::npos) << narrow(kept);
+    EXPECT_EQ(readFile(data + L"\\MRU.INI"), "[old.exe]\r\n0=0\r\n");
+    EXPECT_EQ(readFile(data + L"\\Settings.ini"), "[ASSOCIATION]\r\n");
+    EXPECT_EQ(readFile(folder + L"\\MRU.INI"), "[new.exe]\r\n0=0\r\n");
+    EXPECT_EQ(filesIn(folder), (std::set<std::wstring>{L"MRU.INI", L"unins000.exe"}));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
 
-    // Done, it waits on its last page for "Close".
-    HWND close = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            close = findChildByText(window, L"&Close");
-            return close && IsWindowVisible(close) && IsWindowEnabled(close);
-        },
-        60s));
-    PostMessageW(close, BM_CLICK, 0, 0);
-    EXPECT_EQ(uninstaller.waitExit(30s), 0u);
+    // Installed again (the folder's own MRU.INI stays; Settings.ini comes back), then removed
+    // with the box ticked: no data anywhere.
+    DeleteFileW((folder + L"\\unins000.exe").c_str());
+    ASSERT_EQ(install(L"/S"), 0u);
+    EXPECT_EQ(readFile(folder + L"\\MRU.INI"), "[new.exe]\r\n0=0\r\n");
+    EXPECT_EQ(readFile(folder + L"\\Settings.ini"), "[ASSOCIATION]\r\n");
+    ASSERT_TRUE(writeFile(data + L"\\MRU.INI.lock", ""));
+    uninstall(folder, true);
     EXPECT_FALSE(fileExists(data)) << "the data folder stayed although the box was ticked";
     EXPECT_EQ(filesIn(folder), std::set<std::wstring>{L"unins000.exe"});
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
