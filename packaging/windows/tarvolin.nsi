@@ -78,6 +78,7 @@ Var RadioAll
 !insertmacro MUI_PAGE_WELCOME
 Page custom ScopeShow ScopeLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPre
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Tarvo.exe"
@@ -134,6 +135,15 @@ Function .onInit
         ${EndIf}
     ${EndIf}
     Call ApplyScope
+    ; A silent setup has its folder now.
+    ${If} ${Silent}
+    ${AndIf} $Upgrade == 0
+        Call SettleFolder
+        ${If} $0 != 1
+            SetErrorLevel 4
+            Quit
+        ${EndIf}
+    ${EndIf}
     ; A scope the page will not ask for is settled now.
     ${If} ${Silent}
     ${OrIf} $ScopeFixed == 1
@@ -226,6 +236,72 @@ FunctionEnd
 ; An upgrade goes into the installed folder: no folder to choose.
 Function DirectoryPre
     ${IfThen} $Upgrade == 1 ${|} Abort ${|}
+FunctionEnd
+
+; A new installation never shares a folder with another program: the uninstaller removes what
+; the installer wrote there, and a file of the same name (another installer's unins000.exe)
+; must be neither replaced nor removed. A folder that is missing, empty or holds only the data
+; files an earlier uninstall kept is taken as it is. Another folder gets a Tarvolin folder of
+; its own inside it, as long as that one is fit; else nothing is installed.
+;   In: $INSTDIR. Out: $0 = 1 and $INSTDIR the folder to install in, or 0 (refused; the
+;   interactive setup has said why).
+Function SettleFolder
+    Push $1
+    StrCpy $1 $INSTDIR "" -1
+    ${IfThen} $1 == "\" ${|} StrCpy $INSTDIR $INSTDIR -1 ${|}
+    StrCpy $1 $INSTDIR
+    Call FolderIsOurs
+    ${If} $0 == 1
+        Pop $1
+        Return
+    ${EndIf}
+    StrCpy $INSTDIR "$1\${PRODUCT_NAME}"
+    Call FolderIsOurs
+    ${If} $0 == 1
+        ${IfNot} ${Silent}
+            MessageBox MB_OKCANCEL|MB_ICONINFORMATION "$1 holds files of another program.$\r$\n$\r$\n${PRODUCT_NAME} will be installed in a folder of its own inside it:$\r$\n$INSTDIR" IDOK +2
+            StrCpy $0 0
+        ${EndIf}
+    ${Else}
+        MessageBox MB_OK|MB_ICONSTOP "$1 holds files of another program, and so does $INSTDIR.$\r$\n$\r$\nChoose another folder for ${PRODUCT_NAME}." /SD IDOK
+    ${EndIf}
+    ${IfThen} $0 != 1 ${|} StrCpy $INSTDIR $1 ${|}
+    Pop $1
+FunctionEnd
+
+; $0 = 1 when $INSTDIR is missing, or a folder that holds nothing but MRU.INI and Settings.ini.
+Function FolderIsOurs
+    Push $1
+    Push $2
+    StrCpy $0 1
+    ${If} ${FileExists} "$INSTDIR\*.*"
+        FindFirst $1 $2 "$INSTDIR\*.*"
+        ${DoUntil} $2 == ""
+            ${If} $2 != "."
+            ${AndIf} $2 != ".."
+            ${AndIf} $2 != "MRU.INI"
+            ${AndIf} $2 != "Settings.ini"
+                StrCpy $0 0
+                ${Break}
+            ${EndIf}
+            FindNext $1 $2
+        ${Loop}
+        FindClose $1
+    ${ElseIf} ${FileExists} "$INSTDIR"
+        ; A file of that name.
+        StrCpy $0 0
+    ${EndIf}
+    Pop $2
+    Pop $1
+FunctionEnd
+
+Function DirectoryLeave
+    Call SettleFolder
+    ${IfThen} $0 != 1 ${|} Abort ${|}
+    ; The page copies its edit box into $INSTDIR as it closes: the box must name the folder.
+    FindWindow $0 "#32770" "" $HWNDPARENT
+    GetDlgItem $0 $0 1019
+    SendMessage $0 ${WM_SETTEXT} 0 "STR:$INSTDIR"
 FunctionEnd
 
 ; A running Tarvo.exe of the folder cannot be replaced. The interactive installer asks the

@@ -280,6 +280,70 @@ bool waitUntil(Condition condition, std::chrono::milliseconds limit) {
     return true;
 }
 
+// A setup or uninstaller wizard driven by its buttons, as a user's clicks drive it: 1 is Next
+// (or Install, Uninstall, Finish, Close), 2 Cancel, 3 Back.
+class Wizard {
+public:
+    // Starts the program and waits for its window to show `text`.
+    bool start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& text) {
+        process = Process::start(exe, arguments, L"");
+        window = process ? waitForWindowHolding(process.pid(), text, 30s) : nullptr;
+        return window != nullptr;
+    }
+    HWND button(int id) const { return GetDlgItem(window, id); }
+    std::wstring buttonText(int id) const { return windowText(button(id)); }
+    // Presses the button once it can be pressed.
+    bool click(int id) {
+        if (!waitUntil([&] { return IsWindowEnabled(button(id)) && IsWindowVisible(button(id)); },
+                       30s))
+            return false;
+        PostMessageW(button(id), BM_CLICK, 0, 0);
+        return true;
+    }
+    // Waits until a control of the current page shows `part`; returns its whole text.
+    std::wstring waitFor(const std::wstring& part, std::chrono::milliseconds limit = 30s) {
+        std::wstring text;
+        waitUntil(
+            [&] {
+                text = childTextHolding(window, part);
+                return !text.empty() && IsWindowVisible(findChildByText(window, text));
+            },
+            limit);
+        return text;
+    }
+    // The message box the program shows with `part` in its text; empty when none came.
+    std::wstring answerBox(const std::wstring& part, int answer) {
+        HWND box = waitForWindowOf(
+            process.pid(),
+            [&](HWND w) { return w != window && !childTextHolding(w, part).empty(); }, 30s);
+        if (!box) return {};
+        const std::wstring text = childTextHolding(box, part);
+        PostMessageW(box, WM_COMMAND, answer, 0);
+        return text;
+    }
+    // Clears the finish page's box that would start the program, and presses Finish.
+    bool finish() {
+        if (waitFor(L"Completing").empty()) return false;
+        HWND run = findChildByText(window, L"&Open Tarvolin to choose the file types it serves");
+        if (run && SendMessageW(run, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            PostMessageW(run, BM_CLICK, 0, 0);
+        settle(window);
+        return click(1);
+    }
+    ~Wizard() {
+        if (process) process.terminate();
+    }
+
+    Process process;
+    HWND window = nullptr;
+};
+
+// The folder page's edit box.
+HWND folderEdit(HWND window) {
+    HWND page = FindWindowExW(window, nullptr, L"#32770", nullptr);
+    return page ? GetDlgItem(page, 1019) : nullptr;
+}
+
 // --- the fixture --------------------------------------------------------------------------------
 
 class Installer : public testing::Test {
@@ -638,6 +702,73 @@ TEST_F(Installer, HistoryOutlivesAQuietUninstallAndTheNextInstallationShowsIt) {
     ASSERT_EQ(runToTheEnd(allUsersFolder() + L"\\unins000.exe", L"/verysilent /DeleteData"), 0u);
     EXPECT_FALSE(fileExists(allUsersFolder()));
     EXPECT_FALSE(fileExists(data)) << "/deletedata kept the user's data";
+}
+
+// A folder that holds another program's files is never shared: the installation goes into a
+// Tarvolin folder inside it, and the other program's files (a stand-in for another installer's
+// unins000.exe and unins000.dat) are the same bytes after the install and the uninstall. When
+// that folder too holds files not ours, a silent setup ends with exit code 4 and changes
+// nothing.
+TEST_F(Installer, AnotherProgramsFolderIsNeverShared) {
+    TempFolder other(L"OtherApp");
+    const std::map<std::wstring, std::string> foreign = {
+        {L"unins000.exe", "MZ another program's uninstaller"},
+        {L"unins000.dat", "another program's uninstall log"},
+        {L"MRU.INI", "[its own]\r\n"},
+    };
+    for (const auto& [name, bytes] : foreign) ASSERT_TRUE(writeFile(other.file(name), bytes));
+    const auto foreignIntact = [&] {
+        for (const auto& [name, bytes] : foreign)
+            EXPECT_EQ(readFile(other.file(name)), bytes) << narrow(name) << " was changed";
+    };
+
+    ASSERT_EQ(install(L"/S /D=" + other.path()), 0u);
+    const std::wstring folder = other.file(L"Tarvolin");
+    expectProgramIn(folder);
+    expectEntry(HKEY_CURRENT_USER, folder);
+    foreignIntact();
+    ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/verysilent"), 0u);
+    EXPECT_FALSE(fileExists(folder));
+    foreignIntact();
+    EXPECT_EQ(filesIn(other.path()).size(), foreign.size());
+
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(writeFile(folder + L"\\readme.txt", "not ours"));
+    EXPECT_EQ(install(L"/S /D=" + other.path()), 4u);
+    EXPECT_EQ(filesIn(folder), std::set<std::wstring>{L"readme.txt"});
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    foreignIntact();
+}
+
+// The same on the folder page: the setup says where it installs instead, or, when that folder
+// is not fit either, asks for another one and stays on the page.
+TEST_F(Installer, TheFolderPageNeverSharesAnotherProgramsFolder) {
+    TempFolder other(L"OtherApp");
+    ASSERT_TRUE(writeFile(other.file(L"unins000.exe"), "MZ another program's uninstaller"));
+    const std::wstring folder = other.file(L"Tarvolin");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(writeFile(folder + L"\\readme.txt", "not ours"));
+
+    Wizard wizard;
+    ASSERT_TRUE(wizard.start(setup, L"", L"Welcome"));
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Install Tarvolin for:").empty());
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Destination Folder").empty());
+    SetWindowTextW(folderEdit(wizard.window), other.path().c_str());
+    ASSERT_TRUE(wizard.click(1));
+    EXPECT_NE(wizard.answerBox(L"and so does " + folder, IDOK), L"");
+    // Still on the folder page.
+    ASSERT_FALSE(wizard.waitFor(L"Destination Folder").empty());
+    ASSERT_TRUE(DeleteFileW((folder + L"\\readme.txt").c_str()));
+    ASSERT_TRUE(wizard.click(1));
+    const std::wstring told = wizard.answerBox(L"holds files of another program", IDOK);
+    EXPECT_NE(told.find(L"installed in a folder of its own inside it:\r\n" + folder), std::wstring::npos)
+        << narrow(told);
+    ASSERT_TRUE(wizard.finish());
+    EXPECT_EQ(wizard.process.waitExit(30s), 0u);
+    expectProgramIn(folder);
+    EXPECT_EQ(readFile(other.file(L"unins000.exe")), "MZ another program's uninstaller");
 }
 
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
