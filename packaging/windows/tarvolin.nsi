@@ -70,6 +70,10 @@ Var ScopeFixed    ; 1: the command line chose the scope, so the page does not as
 Var ChosenDir     ; the folder given with /D=, or empty
 Var Upgrade       ; 1: Tarvolin is installed for this scope already; install into its folder
 Var IsAdmin       ; 1: the installer runs with administrator rights
+Var OtherDir      ; the folder of an installation in the scope not chosen, or empty
+Var OtherVersion  ; its version
+Var OtherScope    ; its scope in words: "for you alone" or "for anyone who uses this computer"
+Var Replace       ; 1: remove the installation in the other scope first (it was asked for)
 Var RadioMe
 Var RadioAll
 
@@ -135,6 +139,22 @@ Function .onInit
         ${EndIf}
     ${EndIf}
     Call ApplyScope
+    ; An installation in the other scope is replaced only when that is asked for: by
+    ; /ReplaceOther, or by the user when the scope is not asked on a page.
+    !insertmacro HAS_SWITCH "" "/ReplaceOther" $Replace
+    ${If} $OtherDir != ""
+    ${AndIf} $Replace != 1
+        ${If} ${Silent}
+            SetErrorLevel 3
+            Quit
+        ${ElseIf} $ScopeFixed == 1
+            Call AskToReplace
+            ${If} $Replace != 1
+                SetErrorLevel 1
+                Quit
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
     ; A silent setup has its folder now.
     ${If} ${Silent}
     ${AndIf} $Upgrade == 0
@@ -170,6 +190,50 @@ Function ApplyScope
     ${Else}
         StrCpy $INSTDIR $1
     ${EndIf}
+    ; The installation of the other scope, if any.
+    ${If} $AllUsers == 1
+        ReadRegStr $OtherDir HKCU "${UNINSTALL_KEY}" "InstallLocation"
+        ReadRegStr $OtherVersion HKCU "${UNINSTALL_KEY}" "DisplayVersion"
+        StrCpy $OtherScope "for you alone"
+    ${Else}
+        ReadRegStr $OtherDir HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ReadRegStr $OtherVersion HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+        StrCpy $OtherScope "for anyone who uses this computer"
+    ${EndIf}
+FunctionEnd
+
+; There is never more than one installation for a user: the one in the other scope is removed
+; first, or nothing is installed. $Replace = 1 when the user chose to replace it.
+Function AskToReplace
+    StrCpy $0 "for anyone who uses this computer"
+    ${IfThen} $AllUsers == 0 ${|} StrCpy $0 "for you alone" ${|}
+    StrCpy $Replace 0
+    MessageBox MB_YESNO|MB_ICONQUESTION "${PRODUCT_NAME} $OtherVersion is installed $OtherScope in $OtherDir.$\r$\n$\r$\nRemove it and install ${PRODUCT_NAME} ${PRODUCT_VERSION} $0 instead? Your argument history and settings are kept.$\r$\n$\r$\nChoose No to keep it." IDNO +2
+    StrCpy $Replace 1
+FunctionEnd
+
+; Removes the installation of the other scope with its own uninstaller, quietly and in place
+; (so that its exit code is the outcome); it keeps the user's data, which this installation
+; then finds. Nothing else has changed when it fails.
+Function RemoveOther
+    ${If} $Replace != 1
+    ${OrIf} $OtherDir == ""
+        Return
+    ${EndIf}
+    DetailPrint "Removing ${PRODUCT_NAME} $OtherVersion from $OtherDir"
+    StrCpy $0 ""
+    ${If} ${FileExists} "$OtherDir\unins000.exe"
+        ExecWait '"$OtherDir\unins000.exe" /verysilent _?=$OtherDir' $0
+    ${EndIf}
+    ${If} $0 == 0
+        ; Run in place, the uninstaller leaves itself and so the folder.
+        Delete "$OtherDir\unins000.exe"
+        RMDir "$OtherDir"
+    ${Else}
+        MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} $OtherVersion in $OtherDir could not be removed, so ${PRODUCT_NAME} ${PRODUCT_VERSION} was not installed.$\r$\n$\r$\nClose ${PRODUCT_NAME} if it is running, or remove it from the list of installed programs, then run this setup again." /SD IDOK
+        SetErrorLevel 2
+        Quit
+    ${EndIf}
 FunctionEnd
 
 ; An installation for every user needs administrator rights: without them the installer
@@ -190,6 +254,7 @@ Function ElevateIfNeeded
     ${EndIf}
     StrCpy $0 "/AllUsers /Elevated"
     ${IfThen} ${Silent} ${|} StrCpy $0 "$0 /S" ${|}
+    ${IfThen} $Replace == 1 ${|} StrCpy $0 "$0 /ReplaceOther" ${|}
     ; /D= must come last and unquoted.
     ${IfThen} $ChosenDir != "" ${|} StrCpy $0 "$0 /D=$ChosenDir" ${|}
     HideWindow
@@ -230,6 +295,12 @@ Function ScopeLeave
         StrCpy $AllUsers 0
     ${EndIf}
     Call ApplyScope
+    StrCpy $Replace 0
+    ${If} $OtherDir != ""
+        Call AskToReplace
+        ; No: back to the choice.
+        ${IfThen} $Replace != 1 ${|} Abort ${|}
+    ${EndIf}
     Call ElevateIfNeeded
 FunctionEnd
 
@@ -249,6 +320,13 @@ Function SettleFolder
     Push $1
     StrCpy $1 $INSTDIR "" -1
     ${IfThen} $1 == "\" ${|} StrCpy $INSTDIR $INSTDIR -1 ${|}
+    ; The folder of the installation this one replaces is emptied first.
+    StrCpy $0 1
+    ${If} $Replace == 1
+    ${AndIf} $INSTDIR == $OtherDir
+        Pop $1
+        Return
+    ${EndIf}
     StrCpy $1 $INSTDIR
     Call FolderIsOurs
     ${If} $0 == 1
@@ -334,6 +412,7 @@ FunctionEnd
 
 Section "-${PRODUCT_NAME}"
     Call StopIfRunning
+    Call RemoveOther
     SetOutPath "$INSTDIR"
     ; MRU.INI and Settings.ini are the user's: the installer never writes them.
     File "/oname=Tarvo.exe" "${TARVO_EXE}"

@@ -27,6 +27,7 @@ namespace {
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolin";
 constexpr wchar_t kSetupName[] = L"Tarvolin-2.6.0.2-setup.exe";
+constexpr wchar_t kAnyone[] = L"&Anyone who uses this computer (administrator rights needed)";
 
 // --- places -------------------------------------------------------------------------------------
 
@@ -769,6 +770,77 @@ TEST_F(Installer, TheFolderPageNeverSharesAnotherProgramsFolder) {
     EXPECT_EQ(wizard.process.waitExit(30s), 0u);
     expectProgramIn(folder);
     EXPECT_EQ(readFile(other.file(L"unins000.exe")), "MZ another program's uninstaller");
+}
+
+// Never two installations for one user: a silent setup for the other scope ends with exit code
+// 3 and changes nothing; with /ReplaceOther it removes the other installation first, keeping
+// the user's data, which the new one finds. Both ways round.
+TEST_F(Installer, ASilentSetupNeverMakesASecondInstallation) {
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring mine = perUserFolder(), everyone = allUsersFolder(), data = userDataFolder();
+    const std::string history = "[a.exe]\r\n0=1\r\n1=-kept\r\n";
+    ASSERT_TRUE(writeFile(mine + L"\\MRU.INI", history));
+
+    EXPECT_EQ(install(L"/S /AllUsers"), 3u);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(fileExists(everyone));
+    EXPECT_FALSE(fileExists(commonShortcut()));
+    expectEntry(HKEY_CURRENT_USER, mine);
+    EXPECT_EQ(readFile(mine + L"\\MRU.INI"), history);
+
+    ASSERT_EQ(install(L"/S /AllUsers /ReplaceOther"), 0u);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(fileExists(mine));
+    EXPECT_FALSE(fileExists(userShortcut()));
+    expectProgramIn(everyone);
+    expectEntry(HKEY_LOCAL_MACHINE, everyone);
+    EXPECT_TRUE(fileExists(commonShortcut()));
+    EXPECT_EQ(readFile(data + L"\\MRU.INI"), history);
+
+    // The other way round: the history comes back into the per-user folder.
+    EXPECT_EQ(install(L"/S /CurrentUser"), 3u);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    expectProgramIn(everyone);
+    ASSERT_EQ(install(L"/S /CurrentUser /ReplaceOther"), 0u);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(fileExists(everyone));
+    EXPECT_FALSE(fileExists(commonShortcut()));
+    expectEntry(HKEY_CURRENT_USER, mine);
+    EXPECT_TRUE(fileExists(userShortcut()));
+    EXPECT_EQ(readFile(mine + L"\\MRU.INI"), history);
+    EXPECT_FALSE(fileExists(data));
+}
+
+// On the scope page, choosing the scope without the installation asks whether to replace it:
+// No stays on the page and changes nothing; Yes removes it as the installation begins.
+TEST_F(Installer, TheScopePageOffersToReplaceTheOtherInstallation) {
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring mine = perUserFolder(), everyone = allUsersFolder();
+
+    Wizard wizard;
+    ASSERT_TRUE(wizard.start(setup, L"", L"Welcome"));
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Install Tarvolin for:").empty());
+    PostMessageW(findChildByText(wizard.window, kAnyone), BM_CLICK, 0, 0);
+    settle(wizard.window);
+    ASSERT_TRUE(wizard.click(1));
+    const std::wstring question = wizard.answerBox(L"Remove it and install", IDNO);
+    EXPECT_NE(question.find(L"Tarvolin 2.6.0.2 is installed for you alone in " + mine + L"."),
+              std::wstring::npos)
+        << narrow(question);
+    ASSERT_FALSE(wizard.waitFor(L"Install Tarvolin for:").empty());
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    expectEntry(HKEY_CURRENT_USER, mine);
+
+    ASSERT_TRUE(wizard.click(1));
+    EXPECT_FALSE(wizard.answerBox(L"Remove it and install", IDYES).empty());
+    ASSERT_FALSE(wizard.waitFor(L"Destination Folder").empty());
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_TRUE(wizard.finish());
+    EXPECT_EQ(wizard.process.waitExit(30s), 0u);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(fileExists(mine));
+    expectEntry(HKEY_LOCAL_MACHINE, everyone);
 }
 
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
