@@ -446,7 +446,45 @@ SectionEnd
 
 ; --- the uninstaller ---------------------------------------------------------------------------
 
+; Started by its name, the uninstaller copies itself to %TEMP%\~nsu<N>.tmp and runs that copy,
+; so that it can remove the program folder; the copy cannot remove its own folder while it
+; runs. It leaves that to the system's command interpreter, started hidden from the system
+; folder: it reads a pipe that only this process writes to, so its end of file comes when this
+; process ends, however it ends (done, cancelled, failed); then it removes the folder, trying
+; again for a while until the system has let go of the copy's file. (No "@" before the loop's
+; body: Wine's interpreter then runs it only once.)
+Function un.RemoveCopyWhenDone
+    ${GetFileName} $EXEDIR $0
+    StrCpy $0 $0 4
+    ${GetParent} $EXEDIR $1
+    ${If} $0 != "~nsu"
+    ${OrIf} $1 != $TEMP
+        Return
+    ${EndIf}
+    System::Call 'kernel32::CreatePipe(*p .r1, *p .r2, p 0, i 0) i .r0'
+    ${IfThen} $0 == 0 ${|} Return ${|}
+    ; Only the reading end is handed to the interpreter (HANDLE_FLAG_INHERIT).
+    System::Call 'kernel32::SetHandleInformation(p r1, i 1, i 1)'
+    ; STARTUPINFOW as the 64-bit system lays it out (104 bytes), with the pipe as standard input
+    ; (STARTF_USESTDHANDLES) and the window hidden (STARTF_USESHOWWINDOW, SW_HIDE).
+    System::Call '*(i 104, i 0, p 0, p 0, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0x101, &i2 0, &i2 0, i 0, p 0, p r1, p 0, p 0) p .r3'
+    System::Call '*(p, p, i, i) p .r4'
+    StrCpy $5 '"$SYSDIR\cmd.exe" /d /q /v:off /c ""$SYSDIR\find.exe" "~" >nul & for /l %i in (1,1,30) do (if exist "$EXEDIR\" (rd /s /q "$EXEDIR" 2>nul & if exist "$EXEDIR\" "$SYSDIR\ping.exe" -n 2 127.0.0.1 >nul))"'
+    ; bInheritHandles, CREATE_NO_WINDOW, started in the system folder.
+    System::Call 'kernel32::CreateProcessW(w "$SYSDIR\cmd.exe", w r5, p 0, p 0, i 1, i 0x08000000, p 0, w "$SYSDIR", p r3, p r4) i .r0'
+    ${If} $0 != 0
+        System::Call '*$4(p .r5, p .r6)'
+        System::Call 'kernel32::CloseHandle(p r5)'
+        System::Call 'kernel32::CloseHandle(p r6)'
+    ${EndIf}
+    ; The writing end stays open until this process ends.
+    System::Call 'kernel32::CloseHandle(p r1)'
+    System::Free $3
+    System::Free $4
+FunctionEnd
+
 Function un.onInit
+    Call un.RemoveCopyWhenDone
     StrCpy $Quiet 0
     ${IfThen} ${Silent} ${|} StrCpy $Quiet 1 ${|}
     !insertmacro HAS_SWITCH "un." "/verysilent" $0

@@ -153,8 +153,10 @@ std::optional<std::pair<std::wstring, std::wstring>> shortcutTarget(const std::w
 // --- processes ----------------------------------------------------------------------------------
 
 // Runs `"exe" arguments` in a job and waits until every process of the job has ended. The exit
-// code is the last-started process's: the uninstaller's copy when the uninstaller handed over
-// to one, else the program's own.
+// code is the uninstaller's copy's (Un.exe in a ~nsu folder of the temporary folder) when the
+// uninstaller handed over to one, else the program's own; not that of the programs they start
+// (Tarvo.exe /cleareg, another installation's uninstaller, the interpreter that removes the
+// copy's folder).
 std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& arguments,
                                  std::chrono::milliseconds limit = 90s) {
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -176,6 +178,7 @@ std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& ar
 
     std::map<DWORD, HANDLE> seen{{pi.dwProcessId, pi.hProcess}};
     std::vector<DWORD> order{pi.dwProcessId};
+    std::map<DWORD, std::wstring> images;  // while they run: the copy is known by its path
     // Adds the job's processes not seen yet; true when there was one.
     const auto lookForNew = [&] {
         struct {
@@ -193,6 +196,9 @@ std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& ar
                         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
                     seen[pid] = h;
                     order.push_back(pid);
+                    wchar_t image[MAX_PATH * 2] = {};
+                    DWORD size = MAX_PATH * 2;
+                    if (QueryFullProcessImageNameW(h, 0, image, &size)) images[pid] = image;
                     found = true;
                 }
             }
@@ -214,7 +220,14 @@ std::optional<DWORD> runToTheEnd(const std::wstring& exe, const std::wstring& ar
     std::optional<DWORD> code;
     if (finished) {
         DWORD value = 0;
-        if (GetExitCodeProcess(seen[order.back()], &value)) code = value;
+        DWORD outcome = order.front();
+        for (const DWORD pid : order) {
+            const std::wstring& path = images[pid];
+            if (path.find(L"\\~nsu") != std::wstring::npos && path.size() >= 7 &&
+                _wcsicmp(path.c_str() + path.size() - 7, L"\\Un.exe") == 0)
+                outcome = pid;
+        }
+        if (GetExitCodeProcess(seen[outcome], &value)) code = value;
     } else {
         for (const auto& entry : seen) TerminateProcess(entry.second, 1);
         ADD_FAILURE() << narrow(line) << " did not end";
@@ -338,6 +351,40 @@ public:
     Process process;
     HWND window = nullptr;
 };
+
+// The copies the uninstaller makes of itself in the temporary folder (~nsu<N>.tmp).
+std::set<std::wstring> uninstallerCopies() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring folder = temp;
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    std::set<std::wstring> copies;
+    for (const auto& name : filesIn(folder))
+        if (name.rfind(L"~nsu", 0) == 0) copies.insert(name);
+    return copies;
+}
+
+// The top-level window, of any process, with a child whose text holds `part`.
+HWND waitForAnyWindowHolding(const std::wstring& part, std::chrono::milliseconds limit = 30s) {
+    struct Search {
+        const std::wstring* part;
+        HWND found;
+    } search{&part, nullptr};
+    waitUntil(
+        [&] {
+            EnumWindows(
+                [](HWND w, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    if (!IsWindowVisible(w) || childTextHolding(w, *s->part).empty()) return TRUE;
+                    s->found = w;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        limit);
+    return search.found;
+}
 
 // The folder page's edit box.
 HWND folderEdit(HWND window) {
@@ -841,6 +888,34 @@ TEST_F(Installer, TheScopePageOffersToReplaceTheOtherInstallation) {
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_FALSE(fileExists(mine));
     expectEntry(HKEY_LOCAL_MACHINE, everyone);
+}
+
+// Started by its name, the uninstaller runs a copy of itself from the temporary folder; that
+// copy's folder is gone once the uninstaller has ended, cancelled or done.
+TEST_F(Installer, TheUninstallerLeavesNothingInTheTemporaryFolder) {
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder();
+    // Copies that earlier runs of this prefix left; the uninstaller reuses such a folder.
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    for (const auto& name : uninstallerCopies()) removeTree(temp + name);
+    const std::set<std::wstring> before;
+    ASSERT_EQ(uninstallerCopies(), before);
+
+    Process uninstaller = Process::start(folder + L"\\unins000.exe", L"", L"");
+    ASSERT_TRUE(uninstaller);
+    HWND window = waitForAnyWindowHolding(L"Also &delete my argument history and settings");
+    ASSERT_NE(window, nullptr) << "the uninstaller did not ask";
+    EXPECT_EQ(uninstallerCopies().size(), before.size() + 1) << "it ran in place";
+    PostMessageW(GetDlgItem(window, 2), BM_CLICK, 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return uninstallerCopies() == before; }, 20s))
+        << "a cancelled uninstall left its copy in the temporary folder";
+    EXPECT_TRUE(fileExists(folder + L"\\Tarvo.exe"));
+
+    ASSERT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/verysilent"), 0u);
+    EXPECT_FALSE(fileExists(folder));
+    EXPECT_TRUE(waitUntil([&] { return uninstallerCopies() == before; }, 20s))
+        << "a quiet uninstall left its copy in the temporary folder";
 }
 
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
