@@ -109,6 +109,14 @@ UninstPage custom un.ConfirmShow un.ConfirmLeave
 ; --- the installer -----------------------------------------------------------------------------
 
 Function .onInit
+    !insertmacro HAS_SWITCH "" "/?" $0
+    !insertmacro HAS_SWITCH "" "/help" $1
+    ${If} $0 == 1
+    ${OrIf} $1 == 1
+        MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT_NAME} ${PRODUCT_VERSION} Setup$\r$\n$\r$\n$EXEFILE [/S] [/AllUsers | /CurrentUser] [/ReplaceOther] [/D=folder]$\r$\n$\r$\n/S$\tSilent: no windows, no questions.$\r$\n/AllUsers$\tFor anyone who uses this computer, in Program Files (administrator rights needed).$\r$\n/CurrentUser$\tFor you alone, in $LOCALAPPDATA\Programs\${PRODUCT_NAME} (the default).$\r$\n/ReplaceOther$\tRemove an installation of ${PRODUCT_NAME} for the other of the two first, keeping your argument history and settings. Without it a silent setup stops there.$\r$\n/D=folder$\tThe folder of a new installation; last on the line, without quotes.$\r$\n/? or /help$\tThis list.$\r$\n$\r$\nExit codes: 0 installed; 1 cancelled; 2 failed (${PRODUCT_NAME} running, no rights, files in use); 3 ${PRODUCT_NAME} is installed for the other of the two; 4 the folder holds another program's files; 5 another ${PRODUCT_NAME} setup is running." /SD IDOK
+        SetErrorLevel 0
+        Quit
+    ${EndIf}
     ; Without an InstallDir attribute $INSTDIR holds only what /D= gave.
     StrCpy $ChosenDir $INSTDIR
     StrCpy $IsAdmin 0
@@ -485,6 +493,14 @@ FunctionEnd
 
 Function un.onInit
     Call un.RemoveCopyWhenDone
+    !insertmacro HAS_SWITCH "un." "/?" $0
+    !insertmacro HAS_SWITCH "un." "/help" $1
+    ${If} $0 == 1
+    ${OrIf} $1 == 1
+        MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT_NAME} ${PRODUCT_VERSION} Uninstall$\r$\n$\r$\nunins000.exe [/silent | /verysilent] [/deletedata] [_?=folder]$\r$\n$\r$\n/silent$\tNo questions; the progress is shown.$\r$\n/verysilent$\tNothing shown (/S too).$\r$\n/deletedata$\tAlso delete your argument history and settings (MRU.INI, Settings.ini) instead of keeping them in $APPDATA\${PRODUCT_NAME} for a later installation.$\r$\n_?=folder$\tRun in place, from the program folder, and return the outcome as the exit code; last on the line. unins000.exe and the folder stay.$\r$\n/? or /help$\tThis list.$\r$\n$\r$\nExit codes: 0 removed; 1 cancelled; 2 failed (${PRODUCT_NAME} running, files in use, no rights); 5 another ${PRODUCT_NAME} uninstaller is running." /SD IDOK
+        SetErrorLevel 0
+        Quit
+    ${EndIf}
     StrCpy $Quiet 0
     ${IfThen} ${Silent} ${|} StrCpy $Quiet 1 ${|}
     !insertmacro HAS_SWITCH "un." "/verysilent" $0

@@ -13,6 +13,7 @@
 // clang-format on
 #include <gtest/gtest.h>
 
+#include <future>
 #include <map>
 #include <optional>
 #include <set>
@@ -916,6 +917,38 @@ TEST_F(Installer, TheUninstallerLeavesNothingInTheTemporaryFolder) {
     EXPECT_FALSE(fileExists(folder));
     EXPECT_TRUE(waitUntil([&] { return uninstallerCopies() == before; }, 20s))
         << "a quiet uninstall left its copy in the temporary folder";
+}
+
+// /? and /help show the switches and the exit codes in a box and end with exit code 0, having
+// installed or removed nothing; the uninstaller's copy answers for it.
+TEST_F(Installer, HelpListsTheSwitchesAndChangesNothing) {
+    for (const wchar_t* help : {L"/?", L"/HELP"}) {
+        auto setupRun = std::async(std::launch::async, [&] { return install(help); });
+        HWND box = waitForAnyWindowHolding(L"/ReplaceOther");
+        ASSERT_NE(box, nullptr) << "no box for " << narrow(help);
+        const std::wstring text = childTextHolding(box, L"/ReplaceOther");
+        for (const wchar_t* part : {L"/S\t", L"/AllUsers\t", L"/CurrentUser\t", L"/D=folder\t",
+                                    L"/? or /help\t", L"Exit codes: 0 installed; 1 cancelled"})
+            EXPECT_NE(text.find(part), std::wstring::npos) << narrow(part) << " missing";
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(setupRun.get(), 0u);
+        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+        EXPECT_FALSE(fileExists(perUserFolder()));
+    }
+
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder();
+    auto uninstallRun = std::async(std::launch::async,
+                                   [&] { return runToTheEnd(folder + L"\\unins000.exe", L"/?"); });
+    HWND box = waitForAnyWindowHolding(L"/deletedata");
+    ASSERT_NE(box, nullptr) << "no box for the uninstaller's /?";
+    const std::wstring text = childTextHolding(box, L"/deletedata");
+    for (const wchar_t* part : {L"/silent\t", L"/verysilent\t", L"_?=folder\t", L"/? or /help\t"})
+        EXPECT_NE(text.find(part), std::wstring::npos) << narrow(part) << " missing";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(uninstallRun.get(), 0u);
+    expectProgramIn(folder);
+    expectEntry(HKEY_CURRENT_USER, folder);
 }
 
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
