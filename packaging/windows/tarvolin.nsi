@@ -105,6 +105,8 @@ UninstPage custom un.ConfirmShow un.ConfirmLeave
 !insertmacro HAS_SWITCH_FUNCTION "un."
 !insertmacro TARVO_RUNNING_FUNCTION ""
 !insertmacro TARVO_RUNNING_FUNCTION "un."
+!insertmacro ONLY_ONE_FUNCTION "" "Setup"
+!insertmacro ONLY_ONE_FUNCTION "un." "Uninstall"
 
 ; --- the installer -----------------------------------------------------------------------------
 
@@ -117,6 +119,10 @@ Function .onInit
         SetErrorLevel 0
         Quit
     ${EndIf}
+    StrCpy $0 0
+    ${IfThen} ${Silent} ${|} StrCpy $0 1 ${|}
+    Push $0
+    Call OnlyOne
     ; Without an InstallDir attribute $INSTDIR holds only what /D= gave.
     StrCpy $ChosenDir $INSTDIR
     StrCpy $IsAdmin 0
@@ -515,6 +521,8 @@ Function un.onInit
         SetAutoClose true
     ${EndIf}
     !insertmacro HAS_SWITCH "un." "/deletedata" $DeleteData
+    Push $Quiet
+    Call un.OnlyOne
 
     SetShellVarContext current
     StrCpy $UserDataFolder "$APPDATA\${PRODUCT_NAME}"

@@ -951,6 +951,53 @@ TEST_F(Installer, HelpListsTheSwitchesAndChangesNothing) {
     expectEntry(HKEY_CURRENT_USER, folder);
 }
 
+// While a setup runs, a second one says so, brings the first to the front and ends with exit
+// code 5; silent, it ends so without a word. The same for the uninstaller. Nothing changes.
+TEST_F(Installer, ASecondSetupOrUninstallerGivesWayToTheFirst) {
+    Wizard first;
+    ASSERT_TRUE(first.start(setup, L"", L"Welcome"));
+    // Out of the way: only the second can bring it back.
+    ShowWindow(first.window, SW_MINIMIZE);
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(first.window) != FALSE; }, 5s));
+    Process second = Process::start(setup, L"", L"");
+    ASSERT_TRUE(second);
+    HWND box = waitForWindowHolding(second.pid(), L"Tarvolin Setup is already running.");
+    ASSERT_NE(box, nullptr) << "the second setup did not say that one is running";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.waitExit(30s), 5u);
+    EXPECT_TRUE(waitUntil(
+        [&] { return !IsIconic(first.window) && GetForegroundWindow() == first.window; }, 5s))
+        << "the first setup did not come to the front";
+    EXPECT_EQ(install(L"/S"), 5u);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(fileExists(perUserFolder()));
+    // Cancelled, it asks first.
+    ASSERT_TRUE(first.click(2));
+    EXPECT_FALSE(first.answerBox(L"Are you sure you want to quit", IDYES).empty());
+    EXPECT_TRUE(first.process.waitExit(30s).has_value());
+    // Once it has ended, a setup runs again.
+    ASSERT_EQ(install(L"/S"), 0u);
+
+    const std::wstring folder = perUserFolder();
+    Wizard uninstaller;
+    ASSERT_TRUE(uninstaller.start(folder + L"\\unins000.exe", L"_?=" + folder, L"Also &delete"));
+    ShowWindow(uninstaller.window, SW_MINIMIZE);
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(uninstaller.window) != FALSE; }, 5s));
+    EXPECT_EQ(runToTheEnd(folder + L"\\unins000.exe", L"/verysilent"), 5u);
+    auto secondRun = std::async(std::launch::async,
+                                [&] { return runToTheEnd(folder + L"\\unins000.exe", L""); });
+    box = waitForAnyWindowHolding(L"Tarvolin Uninstall is already running.");
+    ASSERT_NE(box, nullptr) << "the second uninstaller did not say that one is running";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(secondRun.get(), 5u);
+    EXPECT_TRUE(waitUntil(
+        [&] { return !IsIconic(uninstaller.window) && GetForegroundWindow() == uninstaller.window; },
+        5s))
+        << "the first uninstaller did not come to the front";
+    expectProgramIn(folder);
+    expectEntry(HKEY_CURRENT_USER, folder);
+}
+
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
 // cleanly, keeping the user's data folder.
 TEST_F(Installer, AllUsersInstallAndRemoval) {
