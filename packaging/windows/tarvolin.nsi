@@ -33,13 +33,15 @@ Target amd64-unicode
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 !include nsDialogs.nsh
 !include WinMessages.nsh
 !include product.nsh
 !include switches.nsh
 !include running.nsh
 
-Name "${PRODUCT_NAME}"
+; The window's title and the pages name the version ("Tarvolin 2.6.0.2 Setup").
+Name "${PRODUCT_NAME} ${PRODUCT_VERSION}"
 OutFile "${OUTFILE}"
 ; The installer elevates only when installing for every user, and only then.
 RequestExecutionLevel user
@@ -76,9 +78,19 @@ Var OtherScope    ; its scope in words: "for you alone" or "for anyone who uses 
 Var Replace       ; 1: remove the installation in the other scope first (it was asked for)
 Var RadioMe
 Var RadioAll
+Var ScopeNote     ; the scope page's text on what this setup will do for the choice
+Var DirMe         ; the folder and version of the installation for the current user, or empty
+Var VerMe
+Var DirAll        ; the folder and version of the installation for every user, or empty
+Var VerAll
+Var WelcomeText
 
 ; --- installer pages ---------------------------------------------------------------------------
 
+; Instead of the generic text on closing other programs so that system files need no reboot:
+; what is installed, what this setup will do, and the one program that must be closed.
+!define MUI_WELCOMEPAGE_TEXT "$WelcomeText"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW WelcomeShow
 !insertmacro MUI_PAGE_WELCOME
 Page custom ScopeShow ScopeLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPre
@@ -129,6 +141,11 @@ Function .onInit
     UserInfo::GetAccountType
     Pop $0
     ${IfThen} $0 == "Admin" ${|} StrCpy $IsAdmin 1 ${|}
+
+    ReadRegStr $DirMe HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $VerMe HKCU "${UNINSTALL_KEY}" "DisplayVersion"
+    ReadRegStr $DirAll HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $VerAll HKLM "${UNINSTALL_KEY}" "DisplayVersion"
 
     StrCpy $AllUsers 0
     StrCpy $ScopeFixed 0
@@ -182,6 +199,75 @@ Function .onInit
     ${If} ${Silent}
     ${OrIf} $ScopeFixed == 1
         Call ElevateIfNeeded
+    ${EndIf}
+
+    StrCpy $0 $AllUsers
+    Call DescribeChoice
+    ${If} $1 == ""
+        StrCpy $1 "This setup installs ${PRODUCT_NAME} ${PRODUCT_VERSION}. It adds the command $\"${PRODUCT_NAME}$\" to the right-click menu of the file types you choose, to run a file with the arguments you type."
+    ${EndIf}
+    StrCpy $3 "Next"
+    ${If} $ScopeFixed == 1
+    ${AndIf} $Upgrade == 1
+        ; No page follows: the welcome page's button starts the work.
+        StrCpy $3 $2 "" 1
+    ${EndIf}
+    StrCpy $WelcomeText "$1$\r$\n$\r$\nIf ${PRODUCT_NAME} is open, close it first: setup cannot replace a program that is running.$\r$\n$\r$\nClick $3 to continue."
+FunctionEnd
+
+; What this setup will do for a choice of scope ($0: 1 every user, 0 the current user): $1 the
+; sentences that say so (empty for a plain new installation), $2 the label of the button that
+; goes on from the scope page ("&Upgrade" or "&Install" when no folder page follows).
+Function DescribeChoice
+    Push $3
+    Push $4
+    Push $5
+    Push $6
+    Push $7
+    ${If} $0 == 1
+        StrCpy $3 $DirAll
+        StrCpy $4 $VerAll
+        StrCpy $5 $DirMe
+        StrCpy $6 $VerMe
+        StrCpy $7 "for you alone"
+    ${Else}
+        StrCpy $3 $DirMe
+        StrCpy $4 $VerMe
+        StrCpy $5 $DirAll
+        StrCpy $6 $VerAll
+        StrCpy $7 "for anyone who uses this computer"
+    ${EndIf}
+    StrCpy $1 ""
+    StrCpy $2 "$(^NextBtn)"
+    ${If} $3 != ""
+        ${VersionCompare} $4 "${PRODUCT_VERSION}" $0
+        ${If} $0 == 2
+            StrCpy $1 "${PRODUCT_NAME} $4 is installed in $3.$\r$\nThis setup upgrades it to ${PRODUCT_VERSION} in that folder, keeping your argument history and settings."
+            StrCpy $2 "&Upgrade"
+        ${ElseIf} $0 == 0
+            StrCpy $1 "${PRODUCT_NAME} $4 is installed in $3.$\r$\nThis setup installs it again in that folder, keeping your argument history and settings."
+            StrCpy $2 "&Install"
+        ${Else}
+            StrCpy $1 "${PRODUCT_NAME} $4 is installed in $3.$\r$\nThis setup replaces it with the older ${PRODUCT_VERSION} in that folder, keeping your argument history and settings."
+            StrCpy $2 "&Install"
+        ${EndIf}
+    ${ElseIf} $5 != ""
+        StrCpy $1 "${PRODUCT_NAME} $6 is installed $7 in $5.$\r$\nInstalling for the other choice removes it first, keeping your argument history and settings."
+    ${EndIf}
+    Pop $7
+    Pop $6
+    Pop $5
+    Pop $4
+    Pop $3
+FunctionEnd
+
+Function WelcomeShow
+    ${If} $ScopeFixed == 1
+    ${AndIf} $Upgrade == 1
+        StrCpy $0 $AllUsers
+        Call DescribeChoice
+        GetDlgItem $0 $HWNDPARENT 1
+        SendMessage $0 ${WM_SETTEXT} 0 "STR:$2"
     ${EndIf}
 FunctionEnd
 
@@ -298,7 +384,29 @@ Function ScopeShow
     ${Else}
         ${NSD_Check} $RadioMe
     ${EndIf}
+    ${NSD_CreateLabel} 0 64u 100% 40u ""
+    Pop $ScopeNote
+    ${NSD_OnClick} $RadioMe ScopeClicked
+    ${NSD_OnClick} $RadioAll ScopeClicked
+    Call ScopeRefresh
     nsDialogs::Show
+FunctionEnd
+
+; A click handler gets the control on the stack.
+Function ScopeClicked
+    Pop $0
+    Call ScopeRefresh
+FunctionEnd
+
+; The page says what the choice will do, and its button is Upgrade (or Install) when no folder
+; page follows.
+Function ScopeRefresh
+    ${NSD_GetState} $RadioAll $0
+    ${IfThen} $0 != ${BST_CHECKED} ${|} StrCpy $0 0 ${|}
+    Call DescribeChoice
+    SendMessage $ScopeNote ${WM_SETTEXT} 0 "STR:$1"
+    GetDlgItem $0 $HWNDPARENT 1
+    SendMessage $0 ${WM_SETTEXT} 0 "STR:$2"
 FunctionEnd
 
 Function ScopeLeave

@@ -998,6 +998,73 @@ TEST_F(Installer, ASecondSetupOrUninstallerGivesWayToTheFirst) {
     expectEntry(HKEY_CURRENT_USER, folder);
 }
 
+// Marks the installation of `root` as an older version.
+void markOlder(HKEY root) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(root, kUninstallKey, 0, KEY_SET_VALUE, &key), 0);
+    RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"2.6.0.1"),
+                   8 * sizeof(wchar_t));
+    RegCloseKey(key);
+}
+
+// The wizard names its version and says what it will do: a new installation, or an upgrade of
+// the one it found ("Tarvolin 2.6.0.1 is installed in <folder>"), whose button is "Upgrade"
+// where no folder page follows; no word of rebooting or system files.
+TEST_F(Installer, TheWizardSaysWhatItWillDo) {
+    {
+        Wizard fresh;
+        ASSERT_TRUE(fresh.start(setup, L"", L"Welcome"));
+        EXPECT_EQ(windowText(fresh.window), L"Tarvolin 2.6.0.2 Setup");
+        EXPECT_FALSE(fresh.waitFor(L"Welcome to Tarvolin 2.6.0.2 Setup").empty());
+        const std::wstring text = fresh.waitFor(L"This setup installs Tarvolin 2.6.0.2.");
+        EXPECT_NE(text.find(L"If Tarvolin is open, close it first"), std::wstring::npos);
+        EXPECT_EQ(text.find(L"reboot"), std::wstring::npos) << narrow(text);
+        EXPECT_EQ(text.find(L"system files"), std::wstring::npos) << narrow(text);
+        ASSERT_TRUE(fresh.click(2));
+        EXPECT_FALSE(fresh.answerBox(L"Are you sure you want to quit", IDYES).empty());
+        EXPECT_TRUE(fresh.process.waitExit(30s).has_value());
+    }
+
+    ASSERT_EQ(install(L"/S"), 0u);
+    const std::wstring folder = perUserFolder();
+    markOlder(HKEY_CURRENT_USER);
+    const std::wstring installed = L"Tarvolin 2.6.0.1 is installed in " + folder + L".";
+    {
+        Wizard upgrade;
+        ASSERT_TRUE(upgrade.start(setup, L"", L"Welcome"));
+        const std::wstring text = upgrade.waitFor(installed);
+        EXPECT_NE(text.find(L"This setup upgrades it to 2.6.0.2 in that folder"), std::wstring::npos)
+            << narrow(text);
+        EXPECT_EQ(upgrade.buttonText(1), L"&Next >");
+        ASSERT_TRUE(upgrade.click(1));
+        ASSERT_FALSE(upgrade.waitFor(L"Install Tarvolin for:").empty());
+        EXPECT_FALSE(upgrade.waitFor(installed).empty());
+        EXPECT_EQ(upgrade.buttonText(1), L"&Upgrade");
+        // The other choice would replace it: a folder page follows.
+        PostMessageW(findChildByText(upgrade.window, kAnyone), BM_CLICK, 0, 0);
+        EXPECT_FALSE(upgrade.waitFor(L"Tarvolin 2.6.0.1 is installed for you alone in " + folder).empty());
+        EXPECT_TRUE(waitUntil([&] { return upgrade.buttonText(1) == L"&Next >"; }, 5s));
+        PostMessageW(findChildByText(upgrade.window, L"&Only for me (no administrator rights needed)"),
+                     BM_CLICK, 0, 0);
+        EXPECT_TRUE(waitUntil([&] { return upgrade.buttonText(1) == L"&Upgrade"; }, 5s));
+        ASSERT_TRUE(upgrade.click(1));
+        ASSERT_TRUE(upgrade.finish());
+        EXPECT_EQ(upgrade.process.waitExit(30s), 0u);
+        EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.2");
+    }
+
+    // With the scope on the command line no page follows the welcome page: it upgrades.
+    markOlder(HKEY_CURRENT_USER);
+    Wizard fixed;
+    ASSERT_TRUE(fixed.start(setup, L"/CurrentUser", L"Welcome"));
+    EXPECT_NE(fixed.waitFor(installed).find(L"Click Upgrade to continue."), std::wstring::npos);
+    EXPECT_EQ(fixed.buttonText(1), L"&Upgrade");
+    ASSERT_TRUE(fixed.click(1));
+    ASSERT_TRUE(fixed.finish());
+    EXPECT_EQ(fixed.process.waitExit(30s), 0u);
+    EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.2");
+}
+
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
 // cleanly, keeping the user's data folder.
 TEST_F(Installer, AllUsersInstallAndRemoval) {
