@@ -84,6 +84,10 @@ Var VerMe
 Var DirAll        ; the folder and version of the installation for every user, or empty
 Var VerAll
 Var WelcomeText
+Var DirShown      ; 1 once the folder page has been shown, for the scope in $DirScope
+Var DirScope
+Var TypedMe       ; the folder the folder page held when the user went back, for each scope
+Var TypedAll
 
 ; --- installer pages ---------------------------------------------------------------------------
 
@@ -94,6 +98,7 @@ Var WelcomeText
 !insertmacro MUI_PAGE_WELCOME
 Page custom ScopeShow ScopeLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPre
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW DirectoryShow
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -285,6 +290,13 @@ Function ApplyScope
     ${If} $0 != ""
         StrCpy $Upgrade 1
         StrCpy $INSTDIR $0
+    ${ElseIf} $AllUsers == 1
+    ${AndIf} $TypedAll != ""
+        ; What the user typed on the folder page before going back.
+        StrCpy $INSTDIR $TypedAll
+    ${ElseIf} $AllUsers == 0
+    ${AndIf} $TypedMe != ""
+        StrCpy $INSTDIR $TypedMe
     ${ElseIf} $ChosenDir != ""
         StrCpy $INSTDIR $ChosenDir
     ${Else}
@@ -370,6 +382,15 @@ FunctionEnd
 
 Function ScopeShow
     ${IfThen} $ScopeFixed == 1 ${|} Abort ${|}
+    ; Back from the folder page, which has copied its box into $INSTDIR as it closed.
+    ${If} $DirShown == 1
+        ${If} $DirScope == 1
+            StrCpy $TypedAll $INSTDIR
+        ${Else}
+            StrCpy $TypedMe $INSTDIR
+        ${EndIf}
+        StrCpy $DirShown 0
+    ${EndIf}
     !insertmacro MUI_HEADER_TEXT "Choose Users" "Choose for whom to install ${PRODUCT_NAME}."
     nsDialogs::Create 1018
     Pop $0
@@ -429,6 +450,11 @@ FunctionEnd
 ; An upgrade goes into the installed folder: no folder to choose.
 Function DirectoryPre
     ${IfThen} $Upgrade == 1 ${|} Abort ${|}
+FunctionEnd
+
+Function DirectoryShow
+    StrCpy $DirShown 1
+    StrCpy $DirScope $AllUsers
 FunctionEnd
 
 ; A new installation never shares a folder with another program: the uninstaller removes what

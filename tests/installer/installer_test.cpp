@@ -1065,6 +1065,49 @@ TEST_F(Installer, TheWizardSaysWhatItWillDo) {
     EXPECT_EQ(valuesOf(HKEY_CURRENT_USER, kUninstallKey)[L"DisplayVersion"], L"2.6.0.2");
 }
 
+// The folder page keeps what the user typed when the user goes back and on again with the same
+// choice of scope; the other choice has its own default.
+TEST_F(Installer, TheFolderPageKeepsATypedFolderAfterBack) {
+    TempFolder tools(L"MyTools");
+    const std::wstring typed = tools.file(L"Tarv");
+    Wizard wizard;
+    ASSERT_TRUE(wizard.start(setup, L"", L"Welcome"));
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Install Tarvolin for:").empty());
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Destination Folder").empty());
+    EXPECT_EQ(windowText(folderEdit(wizard.window)), perUserFolder());
+    SetWindowTextW(folderEdit(wizard.window), typed.c_str());
+    ASSERT_TRUE(wizard.click(3));
+    ASSERT_FALSE(wizard.waitFor(L"Install Tarvolin for:").empty());
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Destination Folder").empty());
+    EXPECT_EQ(windowText(folderEdit(wizard.window)), typed);
+
+    ASSERT_TRUE(wizard.click(3));
+    ASSERT_FALSE(wizard.waitFor(L"Install Tarvolin for:").empty());
+    PostMessageW(findChildByText(wizard.window, kAnyone), BM_CLICK, 0, 0);
+    settle(wizard.window);
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Destination Folder").empty());
+    EXPECT_EQ(windowText(folderEdit(wizard.window)), allUsersFolder());
+    ASSERT_TRUE(wizard.click(3));
+    ASSERT_FALSE(wizard.waitFor(L"Install Tarvolin for:").empty());
+    PostMessageW(findChildByText(wizard.window, L"&Only for me (no administrator rights needed)"),
+                 BM_CLICK, 0, 0);
+    settle(wizard.window);
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_FALSE(wizard.waitFor(L"Destination Folder").empty());
+    EXPECT_EQ(windowText(folderEdit(wizard.window)), typed);
+
+    // Installed there.
+    ASSERT_TRUE(wizard.click(1));
+    ASSERT_TRUE(wizard.finish());
+    EXPECT_EQ(wizard.process.waitExit(30s), 0u);
+    expectProgramIn(typed);
+    expectEntry(HKEY_CURRENT_USER, typed);
+}
+
 // For every user: under Program Files with HKLM entries and the common Start menu; removed
 // cleanly, keeping the user's data folder.
 TEST_F(Installer, AllUsersInstallAndRemoval) {
