@@ -6,12 +6,17 @@
 ; %LOCALAPPDATA%\Programs\Tarvolin with its entries under HKCU; /AllUsers (or the choice on
 ; the second page) installs for every user under Program Files with HKLM entries, asking the
 ; system for administrator rights when the installer runs without them. /CurrentUser forces
-; the default, /S is silent, /D=<folder> picks the folder of a new installation. Installing
-; where Tarvolin is installed already upgrades it in place and keeps its data files.
+; the default, /S is silent, /D=<folder> picks the folder of a new installation (a folder that
+; holds another program's files gets a Tarvolin folder inside it). Installing where Tarvolin is
+; installed already upgrades it in place and keeps its data files. An installation in the other
+; scope is removed first only when asked (/ReplaceOther, or Yes on the page). /? and /help list
+; the switches. Exit codes: 0 done, 1 cancelled, 2 failed (Tarvolin running, no rights, files
+; in use), 3 installed in the other scope, 4 a folder of another program's, 5 another setup runs.
 ;
 ; The uninstaller takes /silent (no questions, progress shown; the settings window starts it
-; so), /verysilent (nothing shown), both in any letter case, and NSIS's own /S. Exit codes:
-; 0 done, 1 cancelled by the user, 2 failed (Tarvolin still running, files in use, no rights).
+; so), /verysilent (nothing shown), both in any letter case, NSIS's own /S, /deletedata, /? and
+; /help. Exit codes: 0 done, 1 cancelled by the user, 2 failed (Tarvolin still running, files
+; in use, no rights), 5 another uninstaller runs.
 ;
 ; The user's data, MRU.INI and Settings.ini, is never lost to an uninstall. The program keeps it
 ; in its own folder while it can write there (a per-user installation) and in %APPDATA%\Tarvolin
