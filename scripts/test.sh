@@ -12,7 +12,8 @@ root=$(pwd)
 # shellcheck source=packages.sh
 source scripts/packages.sh
 tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
-    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml || exit 1
+    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml \
+    python3-pyatspi at-spi2-core dbus-x11 dbus-daemon || exit 1
 
 jobs=$(nproc)
 logs=$(mktemp -d)
