@@ -500,7 +500,8 @@ Function SettleFolder
     Pop $1
 FunctionEnd
 
-; $0 = 1 when $INSTDIR is missing, or a folder that holds nothing but MRU.INI and Settings.ini.
+; $0 = 1 when $INSTDIR is missing, or a folder that holds nothing but MRU.INI, Settings.ini and
+; a Tarvo.exe or unins000.exe that is Tarvolin's own (what an uninstall run in place leaves).
 Function FolderIsOurs
     Push $1
     Push $2
@@ -508,7 +509,13 @@ Function FolderIsOurs
     ${If} ${FileExists} "$INSTDIR\*.*"
         FindFirst $1 $2 "$INSTDIR\*.*"
         ${DoUntil} $2 == ""
-            ${If} $2 != "."
+            ${If} $2 == "Tarvo.exe"
+            ${OrIf} $2 == "unins000.exe"
+                Push "$INSTDIR\$2"
+                Call IsTarvolinFile
+                Pop $0
+                ${IfThen} $0 != 1 ${|} ${Break} ${|}
+            ${ElseIf} $2 != "."
             ${AndIf} $2 != ".."
             ${AndIf} $2 != "MRU.INI"
             ${AndIf} $2 != "Settings.ini"
@@ -524,6 +531,36 @@ Function FolderIsOurs
     ${EndIf}
     Pop $2
     Pop $1
+FunctionEnd
+
+; Pops a file's path; pushes 1 when its version record names Tarvolin as the product, else 0.
+Function IsTarvolinFile
+    Exch $R1
+    Push $R2
+    Push $R3
+    Push $R4
+    Push $R5
+    StrCpy $R5 0
+    System::Call 'version::GetFileVersionInfoSizeW(w R1, p 0) i .R2'
+    ${If} $R2 > 0
+        System::Alloc $R2
+        Pop $R3
+        System::Call 'version::GetFileVersionInfoW(w R1, i 0, i R2, p R3) i .R4'
+        ${If} $R4 != 0
+            System::Call 'version::VerQueryValueW(p R3, w "\StringFileInfo\040904b0\ProductName", *p .R4, *i .R2) i .R1'
+            ${If} $R1 != 0
+                System::Call 'kernel32::lstrcpynW(w .R1, p R4, i 64)'
+                ${IfThen} $R1 S== "${PRODUCT_NAME}" ${|} StrCpy $R5 1 ${|}
+            ${EndIf}
+        ${EndIf}
+        System::Free $R3
+    ${EndIf}
+    StrCpy $R1 $R5
+    Pop $R5
+    Pop $R4
+    Pop $R3
+    Pop $R2
+    Exch $R1
 FunctionEnd
 
 Function DirectoryLeave

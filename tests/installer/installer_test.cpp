@@ -760,8 +760,13 @@ TEST_F(Installer, HistoryOutlivesAQuietUninstallAndTheNextInstallationShowsIt) {
 // nothing.
 TEST_F(Installer, AnotherProgramsFolderIsNeverShared) {
     TempFolder other(L"OtherApp");
+    // A program with a version record of its own stands in for another installer's uninstaller.
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const auto uninstaller = readFile(std::wstring(system) + L"\\notepad.exe");
+    ASSERT_TRUE(uninstaller.has_value());
     const std::map<std::wstring, std::string> foreign = {
-        {L"unins000.exe", "MZ another program's uninstaller"},
+        {L"unins000.exe", *uninstaller},
         {L"unins000.dat", "another program's uninstall log"},
         {L"MRU.INI", "[its own]\r\n"},
     };
@@ -1199,10 +1204,11 @@ TEST_F(InteractiveUninstall, KeepsTheUsersDataWhereThePageSaysAndDeletesItOnlyWh
     EXPECT_EQ(filesIn(folder), (std::set<std::wstring>{L"MRU.INI", L"unins000.exe"}));
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
 
-    // Installed again (the folder's own MRU.INI stays; Settings.ini comes back), then removed
-    // with the box ticked: no data anywhere.
-    DeleteFileW((folder + L"\\unins000.exe").c_str());
+    // Installed again in the same folder (what the in-place uninstall left is Tarvolin's own:
+    // no folder of its own inside it; the folder's MRU.INI stays; Settings.ini comes back),
+    // then removed with the box ticked: no data anywhere.
     ASSERT_EQ(install(L"/S"), 0u);
+    expectEntry(HKEY_CURRENT_USER, folder);
     EXPECT_EQ(readFile(folder + L"\\MRU.INI"), "[new.exe]\r\n0=0\r\n");
     EXPECT_EQ(readFile(folder + L"\\Settings.ini"), "[ASSOCIATION]\r\n");
     ASSERT_TRUE(writeFile(data + L"\\MRU.INI.lock", ""));
