@@ -262,7 +262,9 @@ Function DescribeChoice
             StrCpy $2 "&Install"
         ${EndIf}
     ${ElseIf} $5 != ""
-        StrCpy $1 "${PRODUCT_NAME} $6 is installed $7 in $5.$\r$\nInstalling for the other choice removes it first, keeping your argument history and settings."
+        StrCpy $4 "for you alone"
+        ${IfThen} $0 == 1 ${|} StrCpy $4 "for anyone who uses this computer" ${|}
+        StrCpy $1 "${PRODUCT_NAME} $6 is installed $7 in $5.$\r$\nInstalling ${PRODUCT_NAME} ${PRODUCT_VERSION} $4 removes it first, keeping your argument history and settings."
     ${EndIf}
     Pop $7
     Pop $6

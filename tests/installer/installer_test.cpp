@@ -1047,7 +1047,12 @@ TEST_F(Installer, TheWizardSaysWhatItWillDo) {
         EXPECT_EQ(upgrade.buttonText(1), L"&Upgrade");
         // The other choice would replace it: a folder page follows.
         PostMessageW(findChildByText(upgrade.window, kAnyone), BM_CLICK, 0, 0);
-        EXPECT_FALSE(upgrade.waitFor(L"Tarvolin 2.6.0.1 is installed for you alone in " + folder).empty());
+        const std::wstring replace =
+            upgrade.waitFor(L"Tarvolin 2.6.0.1 is installed for you alone in " + folder + L".");
+        EXPECT_NE(replace.find(L"Installing Tarvolin 2.6.0.2 for anyone who uses this computer "
+                               L"removes it first"),
+                  std::wstring::npos)
+            << narrow(replace);
         EXPECT_TRUE(waitUntil([&] { return upgrade.buttonText(1) == L"&Next >"; }, 5s));
         PostMessageW(findChildByText(upgrade.window, L"&Only for me (no administrator rights needed)"),
                      BM_CLICK, 0, 0);
