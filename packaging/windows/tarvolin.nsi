@@ -343,6 +343,20 @@ Function RemoveOther
     StrCpy $0 ""
     ${If} ${FileExists} "$OtherDir\unins000.exe"
         ExecWait '"$OtherDir\unins000.exe" /verysilent _?=$OtherDir' $0
+    ${ElseIfNot} ${FileExists} "$OtherDir\Tarvo.exe"
+        ; Its folder is gone (deleted by hand): only its entry and its shortcut are left.
+        ${If} $AllUsers == 1
+            DeleteRegKey HKCU "${UNINSTALL_KEY}"
+            SetShellVarContext current
+            Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
+            SetShellVarContext all
+        ${Else}
+            DeleteRegKey HKLM "${UNINSTALL_KEY}"
+            SetShellVarContext all
+            Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
+            SetShellVarContext current
+        ${EndIf}
+        Return
     ${EndIf}
     ${If} $0 == 0
         ; Run in place, the uninstaller leaves itself and so the folder.

@@ -862,6 +862,15 @@ TEST_F(Installer, ASilentSetupNeverMakesASecondInstallation) {
     EXPECT_TRUE(fileExists(userShortcut()));
     EXPECT_EQ(readFile(mine + L"\\MRU.INI"), history);
     EXPECT_FALSE(fileExists(data));
+
+    // An installation whose folder was deleted by hand is only an entry and a shortcut: they
+    // go when it is replaced.
+    removeTree(mine);
+    EXPECT_EQ(install(L"/S /AllUsers"), 3u);
+    ASSERT_EQ(install(L"/S /AllUsers /ReplaceOther"), 0u);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(fileExists(userShortcut()));
+    expectEntry(HKEY_LOCAL_MACHINE, everyone);
 }
 
 // On the scope page, choosing the scope without the installation asks whether to replace it:
