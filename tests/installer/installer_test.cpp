@@ -405,6 +405,7 @@ protected:
     }
     void TearDown() override {
         if (tarvo) tarvo.terminate();
+        if (uninstaller) uninstaller.terminate();
         cleanUp();
         CoUninitialize();
     }
@@ -497,8 +498,45 @@ protected:
         return items;
     }
 
+    // Starts the uninstaller, reads its confirmation page, sets the box and uninstalls; returns
+    // the page's text about the data.
+    std::wstring uninstallOnItsPage(const std::wstring& folder, bool deleteData) {
+        uninstaller = Process::start(folder + L"\\unins000.exe", L"_?=" + folder, folder);
+        EXPECT_TRUE(uninstaller);
+        HWND window = waitForWindowHolding(uninstaller.pid(), kBox, 30s);
+        EXPECT_NE(window, nullptr) << "the uninstaller did not ask";
+        if (!window) return {};
+        const std::wstring kept = childTextHolding(window, L"are kept in");
+        HWND box = findChildByText(window, kBox);
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the box starts ticked";
+        if (deleteData) {
+            // By its access key, as every other control of the page.
+            EXPECT_TRUE(bringToFront(window));
+            pressWithAlt('D');
+            settle(window);
+            EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED) << "Alt+D did not tick it";
+        }
+        HWND go = findChildByText(window, L"&Uninstall");
+        EXPECT_NE(go, nullptr);
+        PostMessageW(go, BM_CLICK, 0, 0);
+        // Done, it waits on its last page for "Close".
+        HWND close = nullptr;
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                close = findChildByText(window, L"&Close");
+                return close && IsWindowVisible(close) && IsWindowEnabled(close);
+            },
+            60s));
+        PostMessageW(close, BM_CLICK, 0, 0);
+        EXPECT_EQ(uninstaller.waitExit(30s), 0u);
+        return kept;
+    }
+
+    static constexpr wchar_t kBox[] = L"Also &delete my argument history and settings";
+
     std::wstring setup;
     Process tarvo;
+    Process uninstaller;
 };
 
 // --- the tests ----------------------------------------------------------------------------------
@@ -1155,52 +1193,7 @@ TEST_F(Installer, AllUsersInstallAndRemoval) {
 // files move to the user's folder, except one whose name is taken there, which stays; ticked,
 // both places lose them. Run in place (_?=) so that the test holds the process whose window
 // it drives.
-class InteractiveUninstall : public Installer {
-protected:
-    // Starts the uninstaller, reads its confirmation page, sets the box and uninstalls; returns
-    // the page's text about the data.
-    std::wstring uninstall(const std::wstring& folder, bool deleteData) {
-        uninstaller = Process::start(folder + L"\\unins000.exe", L"_?=" + folder, folder);
-        EXPECT_TRUE(uninstaller);
-        HWND window = waitForWindowHolding(uninstaller.pid(), kBox, 30s);
-        EXPECT_NE(window, nullptr) << "the uninstaller did not ask";
-        if (!window) return {};
-        const std::wstring kept = childTextHolding(window, L"are kept in");
-        HWND box = findChildByText(window, kBox);
-        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the box starts ticked";
-        if (deleteData) {
-            // By its access key, as every other control of the page.
-            EXPECT_TRUE(bringToFront(window));
-            pressWithAlt('D');
-            settle(window);
-            EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED) << "Alt+D did not tick it";
-        }
-        HWND go = findChildByText(window, L"&Uninstall");
-        EXPECT_NE(go, nullptr);
-        PostMessageW(go, BM_CLICK, 0, 0);
-        // Done, it waits on its last page for "Close".
-        HWND close = nullptr;
-        EXPECT_TRUE(waitUntil(
-            [&] {
-                close = findChildByText(window, L"&Close");
-                return close && IsWindowVisible(close) && IsWindowEnabled(close);
-            },
-            60s));
-        PostMessageW(close, BM_CLICK, 0, 0);
-        EXPECT_EQ(uninstaller.waitExit(30s), 0u);
-        return kept;
-    }
-
-    void TearDown() override {
-        if (uninstaller) uninstaller.terminate();
-        Installer::TearDown();
-    }
-
-    static constexpr wchar_t kBox[] = L"Also &delete my argument history and settings";
-    Process uninstaller;
-};
-
-TEST_F(InteractiveUninstall, KeepsTheUsersDataWhereThePageSaysAndDeletesItOnlyWhenAsked) {
+TEST_F(Installer, TheUninstallerKeepsTheUsersDataWhereItsPageSaysAndDeletesItOnlyWhenAsked) {
     ASSERT_EQ(install(L"/S"), 0u);
     const std::wstring folder = perUserFolder(), data = userDataFolder();
     ASSERT_TRUE(writeFile(folder + L"\\MRU.INI", "[new.exe]\r\n0=0\r\n"));
@@ -1209,7 +1202,7 @@ TEST_F(InteractiveUninstall, KeepsTheUsersDataWhereThePageSaysAndDeletesItOnlyWh
     CreateDirectoryW(data.c_str(), nullptr);
     ASSERT_TRUE(writeFile(data + L"\\MRU.INI", "[old.exe]\r\n0=0\r\n"));
 
-    const std::wstring kept = uninstall(folder, false);
+    const std::wstring kept = uninstallOnItsPage(folder, false);
     EXPECT_NE(kept.find(L"are kept in " + data + L","), std::wstring::npos) << narrow(kept);
     EXPECT_NE(kept.find(L"MRU.INI stays in " + folder + L","), std::wstring::npos) << narrow(kept);
     EXPECT_EQ(readFile(data + L"\\MRU.INI"), "[old.exe]\r\n0=0\r\n");
@@ -1226,7 +1219,7 @@ TEST_F(InteractiveUninstall, KeepsTheUsersDataWhereThePageSaysAndDeletesItOnlyWh
     EXPECT_EQ(readFile(folder + L"\\MRU.INI"), "[new.exe]\r\n0=0\r\n");
     EXPECT_EQ(readFile(folder + L"\\Settings.ini"), "[ASSOCIATION]\r\n");
     ASSERT_TRUE(writeFile(data + L"\\MRU.INI.lock", ""));
-    uninstall(folder, true);
+    uninstallOnItsPage(folder, true);
     EXPECT_FALSE(fileExists(data)) << "the data folder stayed although the box was ticked";
     EXPECT_EQ(filesIn(folder), std::set<std::wstring>{L"unins000.exe"});
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
