@@ -40,10 +40,12 @@ tamper() {
         fail "check-winget accepted a manifest with $name"
     fi
 }
-tamper "another hash" winget/Pendrask.Tarvolin.installer.yaml '0,/InstallerSha256: [0-9a-f]/s//InstallerSha256: 0/'
+# A hash made another by its first digit: 0 becomes 1, any other digit 0.
+tamper "another hash" winget/Pendrask.Tarvolin.installer.yaml \
+    '0,/InstallerSha256: [0-9a-f]/{/InstallerSha256: 0/{s//InstallerSha256: 1/;b};s/InstallerSha256: [0-9a-f]/InstallerSha256: 0/}'
 tamper "another publisher" winget/Pendrask.Tarvolin.locale.en-US.yaml 's/^Publisher: .*/Publisher: Someone/'
 tamper "another release note" winget/Pendrask.Tarvolin.locale.en-US.yaml 's/^(  - )/\1Not /'
-tamper "another zip hash" scoop/tarvolin.json 's/"hash": "[0-9a-f]/"hash": "0/'
+tamper "another zip hash" scoop/tarvolin.json '/"hash": "0/{s//"hash": "1/;b};s/"hash": "[0-9a-f]/"hash": "0/'
 tamper "another zip version" scoop/tarvolin.json 's/"version": "[0-9.]+"/"version": "0.0.0.1"/'
 
 [ "$failed" -eq 0 ] && echo "the release is reproducible and its winget manifests match it"
