@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "frontend/win32/dpi.h"
 #include "frontend/win32/host_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "platform/win32/shell_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/associations.h"
 #include "settings/settings_layout.h"
@@ -139,7 +142,7 @@ protected:
         win::BuildOptions options = win::SettingsWindow::designOptions();
         options.dpi = 96;
         window = std::make_unique<win::SettingsWindow>(
-            SettingsServices{withHost, shell, registry, dialog}, options);
+            SettingsServices{withHost, *openWith, registry, dialog}, options);
         window->load();
         pump();
     }
@@ -171,6 +174,7 @@ protected:
     WinTempFolder temp;
     FakeHost host;
     FakeShell shell;
+    Shell* openWith = &shell;  // the shell the window opens its links with
     FakeDialogLink dialog;
     win::Win32Registry registry;
     std::unique_ptr<win::SettingsWindow> window;
@@ -205,12 +209,12 @@ TEST_F(SettingsWindowWin32, WithoutATargetRunNowTakesTheTop) {
     EXPECT_EQ(clientRectOf(hwndOf("lbl_WWW")).top, clientRectOf(hwndOf("Frame1")).top + px(1080));
 }
 
-// Tab walks the buttons and the list in the table's order, the frames and labels between them
-// left out, whatever order the frames were put in behind their children.
+// Tab walks the buttons, the list and the two addresses in the table's order, the frames and
+// labels between them left out, whatever order the frames were put in behind their children.
 TEST_F(SettingsWindowWin32, TabOrderFollowsTheTable) {
     open("6");
-    const char* order[] = {"CMD_OK",     "CMD_RUN",  "List1",        "CMD_ADD",
-                           "CMD_REMOVE", "CMD_File", "CMD_ClearAll", "CMD_OK"};
+    const char* order[] = {"CMD_OK",   "CMD_RUN",      "List1",    "CMD_ADD", "CMD_REMOVE",
+                           "CMD_File", "CMD_ClearAll", "lbl_MAIL", "lbl_WWW", "CMD_OK"};
     for (const char* name : order) EnableWindow(hwndOf(name), TRUE);
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         SCOPED_TRACE(order[i]);
@@ -353,21 +357,203 @@ TEST_F(SettingsWindowWin32, DisablingTheFocusedButtonHandsTheKeyboardOn) {
     EXPECT_FALSE(IsWindowEnabled(hwndOf("CMD_File")));
     EXPECT_EQ(GetFocus(), hwndOf("CMD_ClearAll"));
 
-    pressOnFocus(VK_SPACE);
+    pressOnFocus(VK_SPACE);  // the next stop after Clear All History is the e-mail address
     EXPECT_FALSE(IsWindowEnabled(hwndOf("CMD_ClearAll")));
-    EXPECT_EQ(GetFocus(), hwndOf("CMD_OK"));
+    EXPECT_EQ(GetFocus(), hwndOf("lbl_MAIL"));
     EXPECT_EQ(temp.read("MRU.INI"), "");
 
-    // The keyboard works on: Tab goes round the list, Add and OK, and Enter presses OK.
-    pressOnFocus(VK_TAB);
-    EXPECT_EQ(GetFocus(), hwndOf("List1"));
-    pressOnFocus(VK_TAB);
-    EXPECT_EQ(GetFocus(), hwndOf("CMD_ADD"));
-    pressOnFocus(VK_TAB);
-    EXPECT_EQ(GetFocus(), hwndOf("CMD_OK"));
+    // The keyboard works on: Tab goes round the web address, OK, the list, Add and both
+    // addresses to OK again, and Enter presses OK.
+    for (const char* name :
+         {"lbl_WWW", "CMD_OK", "List1", "CMD_ADD", "lbl_MAIL", "lbl_WWW", "CMD_OK"}) {
+        pressOnFocus(VK_TAB);
+        EXPECT_EQ(GetFocus(), hwndOf(name)) << name;
+    }
     EXPECT_EQ(host.settingsUnloads, 0);
     pressOnFocus(VK_RETURN);
     EXPECT_EQ(host.settingsUnloads, 1);
+}
+
+// The addresses the system's link handler was asked to open, one a line: the test prefix
+// (scripts/wine-env.sh) points Wine's browser and mailer at a script that appends them to the
+// file named by TARVO_BROWSER_LOG (a Unix path, reached through drive Z:).
+class BrowserLog {
+public:
+    BrowserLog() {
+        wchar_t unix[MAX_PATH] = {};
+        if (GetEnvironmentVariableW(L"TARVO_BROWSER_LOG", unix, MAX_PATH) == 0) return;
+        path_ = L"Z:" + std::wstring(unix);
+        for (wchar_t& c : path_)
+            if (c == L'/') c = L'\\';
+        skip_ = lines().size();
+    }
+    bool available() const { return !path_.empty(); }
+    // The addresses logged since this object was made, once there are `count` of them or
+    // the time is up.
+    std::vector<std::string> waitFor(std::size_t count) const {
+        std::vector<std::string> got;
+        for (int i = 0; i < 200; ++i) {
+            const std::vector<std::string> all = lines();
+            got.assign(all.begin() + static_cast<std::ptrdiff_t>(std::min(skip_, all.size())),
+                       all.end());
+            if (got.size() >= count) break;
+            Sleep(100);
+            pump();
+        }
+        return got;
+    }
+
+private:
+    std::vector<std::string> lines() const {
+        std::vector<std::string> all;
+        std::ifstream in{std::filesystem::path(path_)};
+        for (std::string line; std::getline(in, line);) all.push_back(line);
+        return all;
+    }
+    std::wstring path_;
+    std::size_t skip_ = 0;
+};
+
+// The addresses are the last tab stops, in the table's order: Tab from Clear All History (the
+// last of the others) reaches the e-mail link, then the web link, then OK again. Enter or Space
+// on a link opens it through the real shell, as a click does, and never presses OK.
+TEST_F(SettingsWindowWin32, TheLinksAreTabStopsOpenedWithEnterOrSpace) {
+    BrowserLog log;
+    ASSERT_TRUE(log.available()) << "TARVO_BROWSER_LOG is not set: run under scripts/wine-env.sh";
+    temp.write("MRU.INI", "[t.exe]\r\n0=0\r\n1=a\r\n");
+    dialog.fileName = "t.exe";
+    win::WinShell realShell;
+    openWith = &realShell;
+    open("0");
+    ASSERT_EQ(GetFocus(), hwndOf("CMD_OK"));
+    // Remove stays disabled (nothing is selected) and Run a File Now hidden: both are passed.
+    for (const char* name :
+         {"List1", "CMD_ADD", "CMD_File", "CMD_ClearAll", "lbl_MAIL", "lbl_WWW", "CMD_OK"}) {
+        pressOnFocus(VK_TAB);
+        EXPECT_EQ(GetFocus(), hwndOf(name)) << name;
+    }
+    for (int i = 0; i < 5; ++i) pressOnFocus(VK_TAB);
+    ASSERT_EQ(GetFocus(), hwndOf("lbl_MAIL"));
+    // Each key opens the link once; the handler runs apart, so each is awaited in turn.
+    // Wine's link handler escapes the blank after "mailto:".
+    const std::string mail = "mailto:%20tarvolin@example.com";
+    const std::string web = "https://www.example.com/tarvolin";
+    std::vector<std::string> opened;
+    for (const UINT key : {VK_RETURN, VK_SPACE}) {
+        pressOnFocus(key);
+        opened.push_back(mail);
+        ASSERT_EQ(log.waitFor(opened.size()), opened) << "key " << key;
+    }
+    pressOnFocus(VK_TAB);
+    ASSERT_EQ(GetFocus(), hwndOf("lbl_WWW"));
+    for (const UINT key : {VK_RETURN, VK_SPACE}) {
+        pressOnFocus(key);
+        opened.push_back(web);
+        ASSERT_EQ(log.waitFor(opened.size()), opened) << "key " << key;
+    }
+    EXPECT_EQ(host.settingsUnloads, 0);  // Enter opened the link, not OK
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(GetFocus(), hwndOf("lbl_WWW"));
+}
+
+// The link's pixels as the screen shows them once it has painted what was invalid: a change
+// that shows on screen must have made the link paint itself anew.
+std::vector<COLORREF> pixelsOf(HWND control) {
+    UpdateWindow(control);
+    RECT r{};
+    GetClientRect(control, &r);
+    HDC screen = GetDC(control);
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    const HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(copy, x, y));
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(control, screen);
+    return pixels;
+}
+
+// The width of the control's caption in its own font, pixels.
+int textWidth(HWND control) {
+    const std::wstring text = win::widen(win::windowText(control));
+    HDC dc = GetDC(control);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return extent.cx;
+}
+
+// Wine keeps no keyboard-cue state (WM_QUERYUISTATE answers 0 whatever the window was told), so
+// the link is made to answer as Windows answers for a window that hides focus rectangles.
+LRESULT CALLBACK focusHiddenByWindows(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                      DWORD_PTR hidden) {
+    if (msg == WM_QUERYUISTATE && *reinterpret_cast<bool*>(hidden)) return UISF_HIDEFOCUS;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// A link with the keyboard shows the system's dotted focus rectangle round its text, and only
+// while it has the keyboard: the pixels that change lie on one rectangle's outline, as tall as
+// the label and as wide as the text. Where the window hides focus rectangles (UISF_HIDEFOCUS:
+// Windows starts a window opened with the mouse so) the link looks as without the focus until
+// the system says the keyboard was used (WM_UPDATEUISTATE).
+TEST_F(SettingsWindowWin32, ALinkWithTheKeyboardShowsAFocusRectangleUnlessTheWindowHidesThem) {
+    open("0");
+    for (const char* name : {"lbl_MAIL", "lbl_WWW"}) {
+        SCOPED_TRACE(name);
+        HWND link = hwndOf(name);
+        bool hidden = false;
+        constexpr UINT_PTR kTestSubclass = 99;
+        SetWindowSubclass(link, focusHiddenByWindows, kTestSubclass,
+                          reinterpret_cast<DWORD_PTR>(&hidden));
+        RECT r{};
+        GetClientRect(link, &r);
+        SendMessageW(window->hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwndOf("CMD_OK")),
+                     TRUE);
+        const std::vector<COLORREF> without = pixelsOf(link);
+        SendMessageW(window->hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(link), TRUE);
+        ASSERT_EQ(GetFocus(), link);
+        const std::vector<COLORREF> with = pixelsOf(link);
+
+        RECT changed{r.right, r.bottom, -1, -1};
+        std::vector<POINT> points;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x)
+                if (with[y * r.right + x] != without[y * r.right + x]) {
+                    points.push_back({x, y});
+                    changed = {std::min<LONG>(changed.left, x), std::min<LONG>(changed.top, y),
+                               std::max<LONG>(changed.right, x), std::max<LONG>(changed.bottom, y)};
+                }
+        ASSERT_FALSE(points.empty()) << "no focus rectangle";
+        for (const POINT& p : points)
+            EXPECT_TRUE(p.x == changed.left || p.x == changed.right || p.y == changed.top ||
+                        p.y == changed.bottom)
+                << p.x << "," << p.y << " inside the rectangle";
+        // A dotted line on each side: the outline spans the label's height and the text's width.
+        EXPECT_EQ(changed.top, 0);
+        EXPECT_EQ(changed.bottom, r.bottom - 1);
+        EXPECT_LE(changed.left, 1);
+        const int right = std::min<int>(textWidth(link), r.right) - 1;
+        EXPECT_GE(changed.right, right - 1);
+        EXPECT_LE(changed.right, right);
+
+        hidden = true;
+        SendMessageW(link, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+        EXPECT_EQ(pixelsOf(link), without) << "a hidden focus rectangle is drawn";
+        hidden = false;
+        SendMessageW(link, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        EXPECT_EQ(pixelsOf(link), with);
+        pressOnFocus(VK_TAB);  // the link lets go of the keyboard and draws no rectangle
+        EXPECT_NE(GetFocus(), link);
+        EXPECT_EQ(pixelsOf(link), without);
+        RemoveWindowSubclass(link, focusHiddenByWindows, kTestSubclass);
+    }
 }
 
 // Answers the modal boxes the settings window opens, one after the other, from another thread
@@ -467,8 +653,9 @@ TEST_F(SettingsWindowWin32, EnterAfterTheInputBoxPressesTheFocusedButton) {
     EXPECT_EQ(GetFocus(), add);
     EXPECT_EQ(unloads, 0);
 
-    // Tab: Clear File History (the window was opened from the dialog), OK, the list.
-    for (int i = 0; i < 3; ++i) pressOnFocus(VK_TAB);
+    // Tab: Clear File History (the window was opened from the dialog), the two addresses, OK,
+    // the list.
+    for (int i = 0; i < 5; ++i) pressOnFocus(VK_TAB);
     ASSERT_EQ(GetFocus(), hwndOf("List1"));
     EXPECT_TRUE(isDefault(hwndOf("CMD_OK")));
     EXPECT_FALSE(isDefault(add));

@@ -25,6 +25,7 @@ constexpr WORD kFirstControlId = 100;
 constexpr UINT_PTR kDropSubclassId = 1;
 constexpr UINT_PTR kDataLabelSubclassId = 2;
 constexpr UINT_PTR kAccessibleSubclassId = 3;
+constexpr UINT_PTR kLinkSubclassId = 4;
 
 // A label showing data answers the dialog manager as no static control: the manager looks
 // for access keys in the texts of static controls, and some systems do so even where the
@@ -34,6 +35,95 @@ LRESULT CALLBACK dataLabelSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
                                    DWORD_PTR) {
     if (msg == WM_GETDLGCODE) return DefSubclassProc(hwnd, msg, wp, lp) & ~DLGC_STATIC;
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, dataLabelSubclass, id);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// The keys that open a link that has the keyboard, as they press a button.
+bool opensLink(WPARAM key) {
+    return key == VK_RETURN || key == VK_SPACE;
+}
+
+// The link label's text, the rectangle around it that shows the keyboard focus: as wide as
+// the text, never wider than the label, and as tall as the label.
+RECT linkFocusRect(HWND hwnd, HDC dc) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    const std::wstring text = widen(windowText(hwnd));
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    RECT need{};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+              DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+    SelectObject(dc, old);
+    if (need.right > 0 && need.right < client.right) client.right = need.right;
+    return client;
+}
+
+// The static control paints the link; the focus rectangle goes on top while the link has the
+// keyboard, unless the window hides focus rectangles (UISF_HIDEFOCUS: a window opened with
+// the mouse, until a key is used), as the system's own controls do.
+void paintLink(HWND hwnd, HDC dc) {
+    DefSubclassProc(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    if (GetFocus() != hwnd) return;
+    if (SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
+    const RECT focus = linkFocusRect(hwnd, dc);
+    // DrawFocusRect inverts every other pixel of the outline through a monochrome pattern,
+    // which takes the device context's colours: black and white make it a true inversion,
+    // visible on any background (the link's own colours are still selected).
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &focus);
+}
+
+// A link label is a tab stop that the keyboard uses as a button: Enter or Space opens it
+// (reported to the form as a click), with the focus rectangle round its text. A static control
+// takes neither key by itself, and the dialog manager would press the default button on Enter,
+// so the link asks for both keys (DLGC_WANTMESSAGE), as the system's own link control does for
+// Enter. A key held down opens the link once.
+LRESULT CALLBACK linkSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
+    switch (msg) {
+        case WM_GETDLGCODE: {
+            LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
+            if (const auto* m = reinterpret_cast<const MSG*>(lp)) {
+                if ((m->message == WM_KEYDOWN && opensLink(m->wParam)) ||
+                    (m->message == WM_CHAR && (m->wParam == L'\r' || m->wParam == L' ')))
+                    code |= DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (!opensLink(wp)) break;
+            if ((lp & (1L << 30)) == 0 && (GetKeyState(VK_CONTROL) & 0x8000) == 0)
+                SendMessageW(GetParent(hwnd), WM_COMMAND,
+                             MAKEWPARAM(GetDlgCtrlID(hwnd), STN_CLICKED),
+                             reinterpret_cast<LPARAM>(hwnd));
+            return 0;
+        case WM_CHAR:
+            if (wp == L'\r' || wp == L' ') return 0;  // the key down did the work
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_UPDATEUISTATE: {
+            const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return result;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            paintLink(hwnd, dc);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            paintLink(hwnd, reinterpret_cast<HDC>(wp));
+            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, linkSubclass, id);
+            break;
+        default:
+            break;
+    }
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
@@ -72,7 +162,8 @@ ClassAndStyle classFor(const ControlSpec& c) {
             // Access keys stay on: "&" in a label's caption moves the focus to the next control.
             return {WC_STATICW, SS_LEFT, 0};
         case ControlKind::LinkLabel:
-            return {WC_STATICW, SS_LEFT | SS_NOTIFY, 0};
+            // A tab stop, so the keyboard reaches it (see linkSubclass).
+            return {WC_STATICW, SS_LEFT | SS_NOTIFY | WS_TABSTOP, 0};
         case ControlKind::ComboBox:
             return {WC_COMBOBOXW, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::CheckBox:
@@ -294,6 +385,8 @@ void NativeForm::createControl(const ControlSpec& layout, WORD id) {
         SetWindowSubclass(combo->edit(), accessibleSubclass, kAccessibleSubclassId, 0);
 
     if (!layout.toolTip.empty()) pendingToolTips_.push_back({hwnd, nullptr, layout.toolTip});
+    if (layout.kind == ControlKind::LinkLabel)
+        SetWindowSubclass(hwnd, linkSubclass, kLinkSubclassId, 0);
     if (layout.showsData) {
         SetWindowSubclass(hwnd, dataLabelSubclass, kDataLabelSubclassId, 0);
         pendingToolTips_.push_back({hwnd, control.get(), {}});
