@@ -28,4 +28,13 @@ if(TARVO_TESTS)
     add_test(NAME TarvolinEndToEnd
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/qt/e2e.sh $<TARGET_FILE:tarvolin>)
     set_tests_properties(TarvolinEndToEnd PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
+
+    # The entries in the real file managers, under Xvfb with a window manager, read through
+    # the accessibility bus; make_menus writes them for a private home.
+    add_executable(make_menus tests/desktop/make_menus.cpp)
+    target_link_libraries(make_menus PRIVATE tarvo_core)
+    add_test(NAME TarvolinFileManagers
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/desktop/file_managers_e2e.sh
+                     $<TARGET_FILE:tarvolin> $<TARGET_FILE:make_menus>)
+    set_tests_properties(TarvolinFileManagers PROPERTIES TIMEOUT 240 RUN_SERIAL ON)
 endif()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything from scratch and runs every test: the native unit tests (also under the
-# sanitizers, and a short fuzz run) with tarvolin's widget tests (offscreen) and its end-to-end
-# test (Xvfb, xdotool, xterm), the Debian package's check (built, installed, a user's menus
+# sanitizers, and a short fuzz run) with tarvolin's widget tests (offscreen), its end-to-end
+# test (Xvfb, xdotool, xterm) and its entries in the real file managers (Xvfb, openbox, AT-SPI), the Debian package's check (built, installed, a user's menus
 # made and removed, removed), then the Windows build and its tests under Wine, which include
 # building the release into dist/ and installing it. Installs what it needs with apt-get when
 # missing.
@@ -13,6 +13,10 @@ root=$(pwd)
 source scripts/packages.sh
 tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
     g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml || exit 1
+# The file managers whose menus the end-to-end test opens, a window manager, a session bus and
+# the accessibility bus it reads the menus through.
+tarvo_install_missing thunar nemo dolphin openbox dbus-daemon at-spi2-core python3-pyatspi \
+    || exit 1
 
 jobs=$(nproc)
 logs=$(mktemp -d)

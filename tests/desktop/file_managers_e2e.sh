@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The "Tarvolin" entry in the real file managers: each one runs on a private Xvfb with a window
+# manager (openbox), its own session bus and a private home. For a file of a listed extension
+# its context menu offers "Tarvolin" and picking it opens tarvolin's dialog on that file; for a
+# file of another extension the menu has no such entry. The menu is opened from the keyboard
+# and read through the accessibility bus (tests/desktop/menu_walk.py), so no screen is read.
+# Usage: file_managers_e2e.sh PATH/TO/tarvolin PATH/TO/make_menus [MANAGER...]
+#   MANAGER: thunar nemo dolphin (default: every one installed)
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ "${1:-}" != "--inside" ]; then
+    tarvolin=$(realpath "$1")
+    make_menus=$(realpath "$2")
+    shift 2
+    work=$(mktemp -d)
+    xvfb_pid=
+    wm_pid=
+    cleanup() {
+        [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+        [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+        rm -rf "$work"
+    }
+    trap cleanup EXIT
+    exec 3> "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+    export DISPLAY=":$(head -n1 "$work/display")"
+    # A private home: the menus, the file managers' settings and caches all land in it.
+    export HOME="$work/home"
+    export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+    export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
+    export XDG_RUNTIME_DIR="$work/run"
+    unset XDG_SESSION_TYPE XDG_CURRENT_DESKTOP DESKTOP_SESSION SESSION_MANAGER
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    openbox >/dev/null 2>&1 &
+    wm_pid=$!
+    # The session bus ends with the test, and the services it started (the accessibility
+    # bus among them) with it.
+    dbus-run-session -- bash "$0" --inside "$tarvolin" "$make_menus" "$work" "$@" \
+        2>>"$work/manager.log"
+    rc=$?
+    [ "$rc" -ne 0 ] && { echo "--- the file managers' and their services' output"; tail -n 60 "$work/manager.log"; }
+    exit "$rc"
+fi
+
+shift
+tarvolin=$1
+make_menus=$2
+work=$3
+shift 3
+managers=("$@")
+if [ ${#managers[@]} -eq 0 ]; then
+    for m in thunar nemo dolphin; do
+        if command -v "$m" >/dev/null; then managers+=("$m"); else echo "skipped: $m (not installed)"; fi
+    done
+fi
+# Toolkits speak to the accessibility bus only when asked.
+export GTK_A11Y=atspi NO_AT_BRIDGE=0 QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+python=/usr/bin/python3  # the system's, which has pyatspi
+
+failures=0
+check() {  # check WHAT EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then
+        echo "ok: $1"
+    else
+        echo "FAILED: $1"
+        echo "  expected: $(printf '%q' "$2")"
+        echo "  actual:   $(printf '%q' "$3")"
+        failures=$((failures + 1))
+    fi
+}
+wait_for() {  # wait_for SECONDS COMMAND...
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.2
+    done
+}
+
+files="$work/files"
+mkdir -p "$files"
+echo 'listed' > "$files/notes.log"
+echo 'not listed' > "$files/other.txt"
+"$make_menus" "$tarvolin" log || { echo "FAILED: the menus could not be made"; exit 1; }
+
+fm_pid=
+window=
+# Starts a file manager on the folder and waits for its window (found by its class).
+start_manager() {  # start_manager CLASS COMMAND...
+    local class=$1
+    shift
+    "$@" >>"$work/manager.log" 2>&1 &
+    fm_pid=$!
+    window=
+    local end=$((SECONDS + 30))
+    while [ -z "$window" ] && [ $SECONDS -lt $end ]; do
+        window=$(xdotool search --onlyvisible --class "$class" 2>/dev/null | head -n1)
+        sleep 0.3
+    done
+    [ -n "$window" ] || return 1
+    sleep 1.5  # the folder's files are listed after the window shows
+}
+
+# Selects one file by typing its name (every manager here selects by type-ahead) and opens
+# the context menu from the keyboard.
+open_menu_on() {  # open_menu_on NAME
+    xdotool windowactivate --sync "$window" >/dev/null 2>&1
+    sleep 0.3
+    xdotool type --delay 60 "$1"
+    sleep 0.8
+    [ "$type_ahead_escape" = yes ] && xdotool key Escape && sleep 0.3
+    xdotool key Menu
+    sleep 1
+}
+
+# The dialog tarvolin shows, by its title; prints "pid file" of the first one.
+dialog_file() {
+    local w p
+    for w in $(xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null); do
+        p=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
+        # The file is the last word of the command line.
+        printf '%s %s\n' "$p" "$(tr '\0' '\n' < "/proc/$p/cmdline" | tail -n1)"
+        return 0
+    done
+    return 1
+}
+
+run_manager() {  # run_manager NAME CLASS COMMAND...
+    local name=$1 class=$2
+    shift 2
+    echo "== $name"
+    if ! start_manager "$class" "$@"; then
+        check "$name: its window" "shown" "not shown"
+        kill "$fm_pid" 2>/dev/null
+        return
+    fi
+
+    open_menu_on other.txt
+    local items
+    items=$(timeout 30 "$python" "$here/menu_walk.py" 2>>"$work/manager.log")
+    check "$name: a context menu opens" "yes" "$([ -n "$items" ] && echo yes || echo no)"
+    check "$name: no entry for an unlisted file" "" "$(grep -x Tarvolin <<<"$items")"
+    xdotool key Escape
+    sleep 0.5
+
+    open_menu_on notes.log
+    timeout 30 "$python" "$here/menu_walk.py" Tarvolin >/dev/null 2>>"$work/manager.log"
+    check "$name: the entry for a listed file" "0" "$?"
+    local found=
+    wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
+    check "$name: the dialog opens on the file" "$files/notes.log" "${found#* }"
+    [ -n "$found" ] && kill "${found%% *}" 2>/dev/null
+    kill "$fm_pid" 2>/dev/null
+    wait "$fm_pid" 2>/dev/null
+    sleep 0.5
+}
+
+for m in "${managers[@]}"; do
+    type_ahead_escape=no
+    case $m in
+        thunar) type_ahead_escape=yes
+                run_manager Thunar thunar thunar "$files" ;;
+        nemo) type_ahead_escape=yes
+              run_manager Nemo nemo nemo --no-desktop "$files" ;;
+        dolphin) run_manager Dolphin dolphin dolphin --new-window "$files" ;;
+        *) echo "unknown file manager: $m"; failures=$((failures + 1)) ;;
+    esac
+done
+
+[ "$failures" -eq 0 ] && echo "all file manager checks passed"
+[ "$failures" -eq 0 ]
