@@ -1,0 +1,60 @@
+// The folders the desktop entries live in, from the XDG base-directory variables.
+#include "settings/linux/folders.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tarvo::menus {
+namespace {
+
+std::string envFolder(const char* name) {
+    const char* value = std::getenv(name);
+    // The base-directory rules ignore a relative path.
+    if (value == nullptr || value[0] != '/') return {};
+    std::string folder = value;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+std::vector<std::string> envFolderList(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    const std::string list = value != nullptr && value[0] != '\0' ? value : fallback;
+    std::vector<std::string> folders;
+    std::size_t begin = 0;
+    while (begin <= list.size()) {
+        std::size_t end = list.find(':', begin);
+        if (end == std::string::npos) end = list.size();
+        std::string folder = list.substr(begin, end - begin);
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        if (!folder.empty() && folder[0] == '/' &&
+            std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+        begin = end + 1;
+    }
+    return folders;
+}
+
+}  // namespace
+
+MenuFolders menuFolders() {
+    MenuFolders folders;
+    std::string home = envFolder("HOME");
+    std::string dataHome = envFolder("XDG_DATA_HOME");
+    std::string configHome = envFolder("XDG_CONFIG_HOME");
+    if (dataHome.empty() && !home.empty()) dataHome = home + "/.local/share";
+    if (configHome.empty() && !home.empty()) configHome = home + "/.config";
+    if (!dataHome.empty()) {
+        folders.dolphin = dataHome + "/kio/servicemenus";
+        folders.nemo = dataHome + "/nemo/actions";
+        folders.applications = dataHome + "/applications";
+        folders.mimeGlobs.push_back(dataHome + "/mime/globs2");
+    }
+    if (!configHome.empty()) folders.thunar = configHome + "/Thunar";
+    for (const auto& dir : envFolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
+        folders.mimeGlobs.push_back(dir + "/mime/globs2");
+    for (const auto& dir : envFolderList("XDG_CONFIG_DIRS", "/etc/xdg"))
+        folders.systemThunar.push_back(dir + "/Thunar");
+    return folders;
+}
+
+}  // namespace tarvo::menus

@@ -1,0 +1,22 @@
+// The folders the desktop entries live in, from the XDG base-directory variables.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarvo::menus {
+
+// The folders the menus live in, each without a trailing slash.
+struct MenuFolders {
+    std::string dolphin;                    // $XDG_DATA_HOME/kio/servicemenus
+    std::string nemo;                       // $XDG_DATA_HOME/nemo/actions
+    std::string applications;               // $XDG_DATA_HOME/applications
+    std::string thunar;                     // $XDG_CONFIG_HOME/Thunar
+    std::vector<std::string> systemThunar;  // $XDG_CONFIG_DIRS/Thunar, most important first
+    std::vector<std::string> mimeGlobs;     // every globs2 file, most important first
+};
+// From the XDG base-directory variables and their defaults; empty folders when there is no
+// home folder to put them in.
+MenuFolders menuFolders();
+
+}  // namespace tarvo::menus

@@ -1,0 +1,31 @@
+// Thunar's custom actions: one <action> per listed extension in the user's shared actions
+// file, $XDG_CONFIG_HOME/Thunar/uca.xml, among the user's own actions.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/linux/menu_files.h"
+
+namespace tarvo::menus {
+
+// Thunar's actions of the program carry unique ids that begin with this.
+inline constexpr char kThunarIdPrefix[] = "tarvolin-";
+
+// One <action> element for Thunar's uca.xml, with the line end after it.
+std::string thunarAction(const std::string& program, std::string_view ext);
+
+// Thunar's uca.xml with every action of the program taken out and ours put in before the
+// closing tag, in their order. Everything else stays byte for byte. nullopt when the text
+// is not an actions file this function can read; it must then be left alone.
+std::optional<std::string> mergeThunarActions(std::string_view uca,
+                                              const std::vector<std::string>& ourActions);
+// The actions file Thunar starts from when there is none at all.
+std::string emptyThunarFile();
+
+// Brings the program's actions in the user's file in line with the plan.
+void updateThunarActions(const MenuPlan& plan, MenuUpdate& update);
+
+}  // namespace tarvo::menus
