@@ -15,7 +15,8 @@ tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
     g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml || exit 1
 # The file managers whose menus the end-to-end test opens, a window manager, a session bus and
 # the accessibility bus it reads the menus through.
-tarvo_install_missing thunar nemo dolphin openbox dbus-daemon at-spi2-core python3-pyatspi \
+tarvo_install_missing thunar nemo dolphin nautilus python3-nautilus caja caja-actions pcmanfm-qt \
+    openbox dbus-daemon at-spi2-core python3-pyatspi \
     || exit 1
 
 jobs=$(nproc)

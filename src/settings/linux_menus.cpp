@@ -15,6 +15,9 @@ constexpr MenuFormat kFormats[] = {
     updateNemoActions,
     updateOpenWithEntry,
     updateThunarActions,
+    updateNautilus,
+    updateFileManagerActions,
+    updateProgramIcon,
 };
 
 MimeGlobs readMimeDatabase(const MenuFolders& folders) {

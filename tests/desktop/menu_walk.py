@@ -1,52 +1,138 @@
-# Walks the context menu that is open on the screen with the Down key and prints, one a line,
-# the name of every item that takes the keyboard focus, as the accessibility bus (AT-SPI)
-# reports it. With a name, presses Return on the first item of that name instead and exits 1
-# when the menu has none. Works the same for GTK and Qt menus, which AT-SPI shows differently
-# in its tree (Qt leaves popup menus out of it) but whose focus changes it always reports.
-# Usage: menu_walk.py [NAME]   (run with the system's python3, which has pyatspi)
+# Reads the context menu that is open on the screen through the accessibility bus (AT-SPI) and
+# prints the names of its items, one a line; with a name, activates the first item of that
+# name instead and exits 1 when the menu has none. With --in SUBMENU, the items of the submenu
+# of that name (none when there is no such submenu).
+#
+# GTK 3 shows an open popup menu, its submenus included, in the application's tree. Qt leaves
+# popup menus out of the tree, but reports every item that takes the keyboard focus: there
+# the menu is walked with the Down key (and Right into a submenu) and Return picks the item.
+# Usage: menu_walk.py [--in SUBMENU] [NAME]   (with the system's python3, which has pyatspi)
 import subprocess
 import sys
 
 import pyatspi
 from gi.repository import GLib
 
-pick = sys.argv[1] if len(sys.argv) > 1 else None
-names = []
-state = {"steps": 0, "done": False, "picked": False}
+args = sys.argv[1:]
+submenu = None
+if args[:1] == ["--in"]:
+    submenu, args = args[1], args[2:]
+pick = args[0] if args else None
 ITEMS = {pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM, pyatspi.ROLE_RADIO_MENU_ITEM,
          pyatspi.ROLE_MENU}
 
 
-def on_focus(event):
-    if not event.detail1 or state["done"]:
-        return
-    try:
-        if event.source.getRole() not in ITEMS:
+def children(acc):
+    for i in range(acc.childCount):
+        try:
+            child = acc.getChildAtIndex(i)
+        except Exception:
+            continue
+        if child is not None:
+            yield child
+
+
+def popup_items():
+    """The items of every open popup menu in the tree, submenus' items after their menu."""
+    found = []
+
+    def items_of(menu, out):
+        for child in children(menu):
+            try:
+                role = child.getRole()
+                visible = child.getState().contains(pyatspi.STATE_VISIBLE)
+            except Exception:
+                continue
+            if not visible:  # kept in the menu, but hidden for this file
+                continue
+            if role in ITEMS:
+                out.append(child)
+            if role == pyatspi.ROLE_MENU:
+                items_of(child, out)
+
+    def search(acc, depth):
+        try:
+            role = acc.getRole()
+            showing = acc.getState().contains(pyatspi.STATE_SHOWING)
+        except Exception:
             return
-        name = event.source.name
-    except Exception:  # the item went away while we asked
-        return
-    if len(names) > 1 and name == names[0]:  # round the menu once
-        state["done"] = True
-        return
-    names.append(name)
-    if pick is not None and name == pick:
-        subprocess.run(["xdotool", "key", "Return"], check=False)
-        state["done"] = state["picked"] = True
+        if role == pyatspi.ROLE_MENU_BAR or (depth > 1 and not showing):
+            return
+        if role == pyatspi.ROLE_MENU and depth <= 2:  # a popup: a window of its own
+            items_of(acc, found)
+            return
+        if depth < 30:
+            for child in children(acc):
+                search(child, depth + 1)
+
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None:
+            search(app, 0)
+    return found
 
 
-def step():
-    if state["done"] or state["steps"] >= 40:
-        pyatspi.Registry.stop()
-        return False
-    state["steps"] += 1
-    subprocess.run(["xdotool", "key", "Down"], check=False)
-    return True
+def from_tree(items):
+    if submenu is not None:
+        menus = [i for i in items if i.getRole() == pyatspi.ROLE_MENU and i.name == submenu]
+        if not menus:
+            return 0 if pick is None else 1
+        items = []
+        for child in children(menus[0]):
+            if child.getRole() in ITEMS and child.getState().contains(pyatspi.STATE_VISIBLE):
+                items.append(child)
+    for item in items:
+        if pick is None:
+            print(item.name)
+        elif item.name == pick:
+            item.queryAction().doAction(0)
+            return 0
+    return 0 if pick is None else 1
 
 
-pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
-GLib.timeout_add(150, step)
-pyatspi.Registry.start()
-for name in names:
-    print(name)
-sys.exit(0 if pick is None or state["picked"] else 1)
+def by_focus():
+    names = []
+    state = {"steps": 0, "done": False, "picked": False, "inside": submenu is None}
+
+    def on_focus(event):
+        if not event.detail1 or state["done"]:
+            return
+        try:
+            if event.source.getRole() not in ITEMS:
+                return
+            name = event.source.name
+        except Exception:  # the item went away while we asked
+            return
+        if len(names) > 1 and name == names[0]:  # round the menu once
+            state["done"] = True
+            return
+        names.append(name)
+        if not state["inside"]:
+            if name == submenu:
+                subprocess.run(["xdotool", "key", "Right"], check=False)
+                state["inside"] = True
+                names.clear()
+            return
+        if pick is not None and name == pick:
+            subprocess.run(["xdotool", "key", "Return"], check=False)
+            state["done"] = state["picked"] = True
+
+    def step():
+        if state["done"] or state["steps"] >= 40:
+            pyatspi.Registry.stop()
+            return False
+        state["steps"] += 1
+        subprocess.run(["xdotool", "key", "Down"], check=False)
+        return True
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+    GLib.timeout_add(150, step)
+    pyatspi.Registry.start()
+    if state["inside"]:
+        for name in names:
+            if pick is None:
+                print(name)
+    return 0 if pick is None or state["picked"] else 1
+
+
+items = popup_items()
+sys.exit(from_tree(items) if items else by_focus())

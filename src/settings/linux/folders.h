@@ -14,6 +14,14 @@ struct MenuFolders {
     std::string thunar;                     // $XDG_CONFIG_HOME/Thunar
     std::vector<std::string> systemThunar;  // $XDG_CONFIG_DIRS/Thunar, most important first
     std::vector<std::string> mimeGlobs;     // every globs2 file, most important first
+    // GNOME Files: its Python extensions and its Scripts submenu; the first is used where the
+    // extensions' loader (python3-nautilus) is installed, else the second.
+    std::string nautilusExtensions;         // $XDG_DATA_HOME/nautilus-python/extensions
+    std::string nautilusScripts;            // $XDG_DATA_HOME/nautilus/scripts
+    bool nautilusPython = false;            // the loader of GNOME Files' Python extensions
+    std::string fileManagerActions;         // $XDG_DATA_HOME/file-manager/actions (Caja, PCManFM-Qt)
+    std::string icons;                      // $XDG_DATA_HOME/icons/hicolor
+    std::vector<std::string> systemIcons;   // $XDG_DATA_DIRS/icons/hicolor, most important first
 };
 // From the XDG base-directory variables and their defaults; empty folders when there is no
 // home folder to put them in.
