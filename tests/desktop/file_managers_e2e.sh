@@ -5,7 +5,8 @@
 # file of another extension the menu has no such entry. The menu is opened from the keyboard
 # and read through the accessibility bus (tests/desktop/menu_walk.py), so no screen is read.
 # Usage: file_managers_e2e.sh PATH/TO/tarvolin PATH/TO/make_menus [MANAGER...]
-#   MANAGER: thunar nemo dolphin nautilus caja pcmanfm-qt (default: every one installed)
+#   MANAGER: thunar nemo dolphin nautilus nautilus-scripts caja pcmanfm-qt (default: every one
+#   installed; nautilus-scripts is GNOME Files as it is without python3-nautilus)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -63,6 +64,7 @@ if [ ${#managers[@]} -eq 0 ]; then
     for m in thunar nemo dolphin nautilus caja pcmanfm-qt; do
         if command -v "$m" >/dev/null; then managers+=("$m"); else echo "skipped: $m (not installed)"; fi
     done
+    command -v nautilus >/dev/null && managers+=(nautilus-scripts)
 fi
 # Toolkits speak to the accessibility bus only when asked.
 export GTK_A11Y=atspi NO_AT_BRIDGE=0 QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
@@ -93,6 +95,10 @@ mkdir -p "$files"
 echo 'listed' > "$files/notes.log"
 echo 'not listed' > "$files/other.txt"
 "$make_menus" "$tarvolin" log || { echo "FAILED: the menus could not be made"; exit 1; }
+# The list the menus were made from, which tarvolin looks at again when a menu that is offered
+# for more files than the listed ones starts it (--if-listed).
+mkdir -p "$XDG_CONFIG_HOME/tarvolin"
+printf '[ASSOCIATION]\r\n0=log\r\n' > "$XDG_CONFIG_HOME/tarvolin/Settings.ini"
 
 
 fm_pid=
@@ -132,6 +138,23 @@ open_menu_on() {  # open_menu_on NAME
     sleep 1
 }
 
+# The items of the open menu (of its submenu with --in SUBMENU), or with a name, picks it.
+walk() {
+    timeout 30 "$python" "$here/menu_walk.py" "$@" 2>>"$work/manager.log"
+}
+
+# Opens the context menu on a file; a manager still loading its folder (GNOME Files on its
+# first start) may show none, so it is tried again, three times in all.
+menu_on() {  # menu_on NAME
+    local try
+    for try in 1 2 3; do
+        open_menu_on "$1" && [ -n "$(walk)" ] && return 0
+        xdotool key Escape
+        sleep 2
+    done
+    return 1
+}
+
 # The dialog tarvolin shows, by its title; prints "pid file" of the first one.
 dialog_file() {
     local w p
@@ -163,24 +186,78 @@ run_manager() {  # run_manager NAME CLASS COMMAND...  (the folder or file comes 
         return
     fi
 
-    open_menu_on other.txt
-    local items
-    items=$(timeout 30 "$python" "$here/menu_walk.py" "${submenu[@]}" 2>>"$work/manager.log")
-    check "$name: a context menu opens" "yes" \
-        "$( [ -n "$items" ] || [ ${#submenu[@]} -gt 0 ] && echo yes || echo no)"
-    check "$name: no entry for an unlisted file" "" "$(grep -x Tarvolin <<<"$items")"
+    local opened=no
+    menu_on other.txt && opened=yes
+    check "$name: a context menu opens" "yes" "$opened"
+    check "$name: no entry for an unlisted file" "" "$(walk "${submenu[@]}" | grep -x Tarvolin)"
     xdotool key Escape
     sleep 1.5  # type-ahead forgets what was typed
 
-    open_menu_on notes.log
-    timeout 30 "$python" "$here/menu_walk.py" "${submenu[@]}" Tarvolin >/dev/null \
-        2>>"$work/manager.log"
+    menu_on notes.log
+    walk "${submenu[@]}" Tarvolin >/dev/null
     check "$name: the entry for a listed file" "0" "$?"
     local found=
     wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
     check "$name: the dialog opens on the file" "$files/notes.log" "${found#* }"
+    tarvolin_shows "Open it in Tarvolin anyway?"
+    check "$name: without asking" "1" "$?"
     [ -n "$found" ] && kill "${found%% *}" 2>/dev/null
     stop_manager
+}
+
+# A text shown by a running tarvolin, looked for through the accessibility bus.
+tarvolin_shows() {  # tarvolin_shows TEXT
+    "$python" - "$1" <<'FIND' 2>/dev/null
+import sys, pyatspi
+def has(acc, depth=0):
+    try:
+        if sys.argv[1] in (acc.name or ""):
+            return True
+        return depth < 20 and any(has(acc.getChildAtIndex(i), depth + 1) for i in range(acc.childCount))
+    except Exception:
+        return False
+apps = [a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "tarvolin"]
+sys.exit(0 if any(has(a) for a in apps) else 1)
+FIND
+}
+
+# GNOME Files without python3-nautilus: its Scripts menu offers Tarvolin for every file, and
+# tarvolin asks before it opens a file of an extension that is not listed.
+run_nautilus_scripts() {
+    echo "== GNOME Files, Scripts menu"
+    "$make_menus" --nautilus-scripts "$tarvolin" log || { check "the script is made" 0 1; return; }
+    select_by=start
+    submenu=(--in Scripts)
+    class=nautilus
+    command=(nautilus --select)
+    fm_pid=
+    local found=
+    if menu_on notes.log; then
+        walk "${submenu[@]}" Tarvolin >/dev/null
+        check "GNOME Files: Scripts > Tarvolin for a listed file" "0" "$?"
+        wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
+        check "GNOME Files: the script opens the dialog on the file" "$files/notes.log" "${found#* }"
+        tarvolin_shows "Open it in Tarvolin anyway?"
+        check "GNOME Files: without asking" "1" "$?"
+        [ -n "$found" ] && kill "${found%% *}" 2>/dev/null
+    fi
+    found=
+    if menu_on other.txt; then
+        walk "${submenu[@]}" Tarvolin >/dev/null
+        check "GNOME Files: Scripts > Tarvolin for an unlisted file" "0" "$?"
+        wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
+        check "GNOME Files: the script starts tarvolin on the file" "$files/other.txt" "${found#* }"
+        wait_for 10 tarvolin_shows "Open it in Tarvolin anyway?"
+        check "GNOME Files: tarvolin asks first" "0" "$?"
+        xdotool key Escape  # No
+        local pid=${found%% *}
+        wait_for 10 sh -c "! kill -0 ${pid:-0} 2>/dev/null"
+        check "GNOME Files: No ends tarvolin" "ended" \
+            "$(kill -0 "${pid:-0}" 2>/dev/null && echo running || echo ended)"
+        [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    fi
+    stop_manager
+    "$make_menus" "$tarvolin" log
 }
 
 for m in "${managers[@]}"; do
@@ -198,6 +275,7 @@ for m in "${managers[@]}"; do
         caja) select_by=type-escape
               submenu=(--in "Caja-Actions actions")
               run_manager Caja caja caja --no-desktop ;;
+        nautilus-scripts) run_nautilus_scripts ;;
         pcmanfm-qt) select_by=type-escape
                     run_manager PCManFM-Qt pcmanfm-qt pcmanfm-qt ;;
         *) echo "unknown file manager: $m"; failures=$((failures + 1)) ;;

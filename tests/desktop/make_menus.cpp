@@ -1,6 +1,8 @@
-// make_menus PROGRAM [EXT...]: writes the file managers' menus for the extensions given, as the
-// settings window does for its list, with PROGRAM as the program they start. The file managers'
-// end-to-end test uses it to set up a private home without driving the settings window.
+// make_menus [--nautilus-scripts] PROGRAM [EXT...]: writes the file managers' menus for the
+// extensions given, as the settings window does for its list, with PROGRAM as the program they
+// start; --nautilus-scripts gives GNOME Files the script it gets where python3-nautilus is not
+// installed. The file managers' end-to-end test uses it to set up a private home without
+// driving the settings window.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,12 +10,18 @@
 #include "settings/linux_menus.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs("usage: make_menus PROGRAM [EXT...]\n", stderr);
+    auto folders = tarvo::menus::menuFolders();
+    int first = 1;
+    if (argc > 1 && std::string(argv[1]) == "--nautilus-scripts") {
+        folders.nautilusPython = false;
+        first = 2;
+    }
+    if (argc <= first) {
+        std::fputs("usage: make_menus [--nautilus-scripts] PROGRAM [EXT...]\n", stderr);
         return 2;
     }
-    const std::vector<std::string> list(argv + 2, argv + argc);
-    const auto update = tarvo::menus::regenerateMenus(list, tarvo::menus::menuFolders(), argv[1]);
+    const std::vector<std::string> list(argv + first + 1, argv + argc);
+    const auto update = tarvo::menus::regenerateMenus(list, folders, argv[first]);
     for (const auto& path : update.failedPaths) std::fprintf(stderr, "not written: %s\n", path.c_str());
     return update.ok ? 0 : 1;
 }
