@@ -26,11 +26,19 @@ inline constexpr char kMenusNotChangedMessage[] =
 // from a listed one, GNOME Files offers its scripts for every file.
 std::string notListedQuestion(const std::string& path);
 
+// Asked when the settings window opens while the entries are off: "--unregister-all" took
+// them out, and they stay out until the list changes or the user says so here.
+inline constexpr char kEntriesOffQuestion[] =
+    "Tarvolin's entries were taken out of the file managers' menus (tarvolin "
+    "--unregister-all), and Tarvolin leaves them out until the list changes.\n\n"
+    "Put them back for the extensions in the list now?";
+
 // What the user is told, and whether it is a warning.
 using Notice = std::function<void(const std::string& text, bool warning)>;
 
-// The text that tells what an extension without a MIME type gets.
-std::string withoutTypeMessage(const std::string& ext);
+// The text that tells what an extension without a MIME type gets: offeredBy names the file
+// managers whose entry for it is in place (only those are said to offer it).
+std::string withoutTypeMessage(const std::string& ext, const std::vector<std::string>& offeredBy);
 
 class LinuxAssociations final : public MenuAssociations {
 public:
@@ -42,10 +50,21 @@ public:
     bool addExtension(const std::string& ext) override;
     // The menus for the list with one ext taken out. False when ext was not listed.
     bool removeExtension(const std::string& ext) override;
-    // The menus for the list as the file holds it.
+    // The menus for the list as the file holds it, unless the entries are off (then nothing
+    // is done). The settings window asks for this as it opens, so the menus follow a new
+    // version of the program or a list edited by hand.
     MenuUpdate refresh();
-    // Every menu of the program removed; the list file is not touched.
+    // Every menu of the program removed, and the entries off from then on: nothing makes
+    // them again until the list changes or restore() is asked for. The list file is not
+    // touched. A state that cannot be kept counts as a failure (its file is named).
     MenuUpdate removeAll();
+    // Whether "--unregister-all" took the entries out and nothing has put them back.
+    bool entriesOff() const;
+    // The entries on again, made for the list as the file holds it; failures are named.
+    MenuUpdate restore();
+    // What "--unregister-all" says on standard error after removeAll: a line for each entry
+    // it could not remove and for a state it could not keep; empty when all went well.
+    std::string unregisterReport(const MenuUpdate& update) const;
 
 private:
     // The list as the menus should stand before this change. Callers change the list file
@@ -55,6 +74,8 @@ private:
     std::vector<std::string> current();
     MenuUpdate apply(std::vector<std::string> list);
     void reportFailures(const MenuUpdate& update);
+    // The entries on: a change of the list makes them for the whole list.
+    bool turnOn(MenuUpdate& update);
 
     std::string settingsFile_;
     std::string program_;

@@ -14,6 +14,7 @@ constexpr MenuFormat kFormats[] = {
     updateDolphinMenus,
     updateNemoActions,
     updateOpenWithEntry,
+    updateAddedAssociations,
     updateThunarActions,
     updateNautilus,
     updateFileManagerActions,

@@ -14,6 +14,7 @@
 #include "settings/linux/folders.h"
 #include "settings/linux/icon.h"
 #include "settings/linux/menu_files.h"
+#include "settings/linux/mime_apps.h"
 #include "settings/linux/mime_globs.h"
 #include "settings/linux/nautilus.h"
 #include "settings/linux/nemo.h"

@@ -102,5 +102,15 @@ check "history with the console box" "$(printf '[probe.sh]\r\n0=1\r\n1='"'"'x y'
 env -u DISPLAY timeout 10 "$tarvolin" --unregister-all
 check "--unregister-all without a display" "0" "$?"
 
+# 4. An entry it cannot remove (an actions file that cannot be read) is named on standard
+# error, and the exit code says so.
+mkdir -p "$XDG_CONFIG_HOME/Thunar/uca.xml"
+env -u DISPLAY timeout 10 "$tarvolin" --unregister-all 2>"$work/unregister.err"
+check "--unregister-all with an unreadable uca.xml" "1" "$?"
+check "--unregister-all names it" \
+    "tarvolin: could not remove Tarvolin's entries from $XDG_CONFIG_HOME/Thunar/uca.xml" \
+    "$(cat "$work/unregister.err")"
+rmdir "$XDG_CONFIG_HOME/Thunar/uca.xml"
+
 [ "$failures" -eq 0 ] && echo "all end-to-end checks passed"
 [ "$failures" -eq 0 ]

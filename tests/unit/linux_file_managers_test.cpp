@@ -94,7 +94,11 @@ TEST(FileManagerActions, OneActionPerExtensionForThatExtensionOnly) {
 
 TEST(FileManagerActions, MadeKeptAndRemovedWithTheList) {
     Home home;
-    ASSERT_TRUE(home.regenerate({"log", "LOG", "c++"}).ok);
+    const MenuUpdate made = home.regenerate({"log", "LOG", "c++"});
+    ASSERT_TRUE(made.ok);
+    // What the note after an addition names (no MIME type knows these here).
+    EXPECT_EQ(made.offeredBy.at("c++"), (std::vector<std::string>{"Nemo", "Thunar", "GNOME Files",
+                                                                  "Caja", "PCManFM-Qt"}));
     const std::string log = "data/file-manager/actions/tarvolin-log.desktop";
     EXPECT_TRUE(home.exists(log));
     EXPECT_TRUE(home.exists("data/file-manager/actions/tarvolin-c++.desktop"));

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,7 @@ struct Home {
         folders.thunar = dir.file("config/Thunar");
         folders.systemThunar = {dir.file("etc/Thunar")};
         folders.mimeGlobs = {dir.file("data/mime/globs2"), dir.file("usr/mime/globs2")};
+        folders.entriesOff = dir.file("state/tarvolin/entries-off");
         fs::ensureFolderPath(dir.file("usr/mime"));
         dir.write("usr/mime/globs2", kGlobs);
     }
@@ -167,8 +170,7 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
                   "TryExec=tarvolin\n"
                   "Terminal=false\n"
                   "Categories=Utility;\n"
-                  "Keywords=arguments;command line;run;launch;\n"
-                  "MimeType=text/plain;application/x-shellscript;text/x-sh;\n");
+                  "Keywords=arguments;command line;run;launch;\n");
     const auto thunar = [](const std::string& stem, const std::string& patterns) {
         return "<action>\n"
                "\t<icon>tarvolin</icon>\n"
@@ -180,7 +182,7 @@ TEST(LinuxMenus, EveryFileOfTwoExtensionsHasItsExactText) {
                "\t<command>tarvolin %f</command>\n"
                "\t<description>Run ." +
                stem +
-               " files with arguments</description>\n"
+               " files with arguments (added by Tarvolin)</description>\n"
                "\t<range>1-1</range>\n"
                "\t<patterns>" +
                patterns +
@@ -216,7 +218,7 @@ TEST(LinuxMenus, AProgramOutsideTheSearchPathIsQuotedForEachFormat) {
               std::string::npos);
     EXPECT_NE(thunarAction(program, "a&b").find("<patterns>*.a&amp;b;*.A&amp;B</patterns>"),
               std::string::npos);
-    EXPECT_NE(desktopEntry("/opt/bin\\x/tarvolin", {"text/plain"})
+    EXPECT_NE(desktopEntry("/opt/bin\\x/tarvolin", true)
                   .find("\nExec=\"/opt/bin\\\\\\\\x/tarvolin\" %f\n"),
               std::string::npos);
 }
@@ -272,7 +274,8 @@ TEST(LinuxMenus, ListChangesReachEveryMenuAndOnlyOursAreDeleted) {
     EXPECT_FALSE(home.exists("data/kio/servicemenus/tarvolin-sh.desktop"));
     EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-sh.nemo_action"));
     EXPECT_FALSE(home.exists("data/applications/tarvolin.desktop"));
-    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // it held nothing but ours
+    // The file holds nothing but ours: it stays, as Thunar keeps it, with ours taken out.
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
 }
 
@@ -356,7 +359,8 @@ TEST(ThunarActions, WithoutAUserFileTheSystemsDefaultIsTheStart) {
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));  // nothing of the user's to keep
 
     ASSERT_TRUE(home.regenerate({}).ok);
-    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // Thunar reads the system's again
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), system);  // kept, with ours taken out
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
     EXPECT_EQ(home.read("etc/Thunar/uca.xml"), system);
 }
 
@@ -375,10 +379,84 @@ TEST(ThunarActions, AFileThatCannotBeReadIsLeftToItsOwner) {
     }
     // Attributes holding '>' and a closing tag on the same line as the last action still read.
     const auto merged = mergeThunarActions(
-        "<actions a=\"x>y\"><action><unique-id>tarvolin-q</unique-id></action></actions>",
+        "<actions a=\"x>y\"><action><unique-id>tarvolin-q</unique-id><description>Run .q files "
+        "with arguments (added by Tarvolin)</description></action></actions>",
         {thunarAction("tarvolin", "txt")});
     ASSERT_TRUE(merged);
     EXPECT_EQ(*merged, "<actions a=\"x>y\">\n" + thunarAction("tarvolin", "txt") + "</actions>");
+}
+
+// A user's file is rewritten, never deleted: one emptied by hand (to be rid of Thunar's
+// defaults) stays empty, and one that is a link to a dotfiles folder stays a link.
+TEST(ThunarActions, TheUsersFileIsNeverDeletedAndALinkStaysALink) {
+    Home home;
+    fs::ensureFolderPath(home.folders.thunar);
+    const std::string emptiedOpen = emptyThunarFile();
+    home.dir.write("config/Thunar/uca.xml", emptiedOpen);
+    ASSERT_TRUE(home.regenerate({"txt"}).ok);
+    ASSERT_TRUE(home.regenerate({}).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptiedOpen);
+
+    fs::ensureFolderPath(home.dir.file("dotfiles"));
+    for (const std::string& users : {std::string(kUsersUca), emptiedOpen}) {
+        home.dir.write("dotfiles/uca.xml", users);
+        const std::string link = home.dir.file("config/Thunar/uca.xml");
+        std::remove(link.c_str());
+        ASSERT_EQ(::symlink(home.dir.file("dotfiles/uca.xml").c_str(), link.c_str()), 0);
+        const auto isLink = [&] {
+            struct stat info {};
+            return ::lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+        };
+        ASSERT_TRUE(home.regenerate({"txt", "sh"}).ok);
+        EXPECT_TRUE(isLink());
+        EXPECT_NE(home.read("dotfiles/uca.xml").find("tarvolin-sh"), std::string::npos);
+        ASSERT_TRUE(home.regenerate({"txt"}).ok);
+        EXPECT_TRUE(isLink());
+        EXPECT_EQ(home.read("dotfiles/uca.xml").find("tarvolin-sh"), std::string::npos);
+        ASSERT_TRUE(removeAllMenus(home.folders).ok);
+        EXPECT_TRUE(isLink());
+        EXPECT_EQ(home.read("dotfiles/uca.xml"), users);
+    }
+}
+
+// Only an action the program wrote is taken for the program's: a user's action whose id
+// happens to begin with "tarvolin-", even one that copies an id and a description of ours
+// without the mark, or pairs our description with another extension's id, stays.
+TEST(ThunarActions, AUsersActionNamedLikeOursIsNeverTakenForOurs) {
+    const std::string users =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n"
+        "<action><name>Mine</name><unique-id>tarvolin-mine</unique-id>"
+        "<description>mine</description></action>\n"
+        "<action><name>Copy</name><unique-id>tarvolin-txt</unique-id>"
+        "<description>Run .txt files with arguments</description></action>\n"
+        "<action><name>Odd</name><unique-id>tarvolin-sh</unique-id>"
+        "<description>Run .txt files with arguments (added by Tarvolin)</description></action>\n"
+        "<action><name>NoDescription</name><unique-id>tarvolin-zzq</unique-id></action>\n"
+        "</actions>\n";
+    Home home;
+    fs::ensureFolderPath(home.folders.thunar);
+    home.dir.write("config/Thunar/uca.xml", users);
+    ASSERT_TRUE(home.regenerate({"txt", "sh", "zzq"}).ok);
+    const std::string added = home.read("config/Thunar/uca.xml");
+    EXPECT_EQ(added.substr(0, users.size() - 11), users.substr(0, users.size() - 11));
+    for (const char* ext : {"txt", "sh", "zzq"})
+        EXPECT_NE(added.find(thunarAction("tarvolin", ext)), std::string::npos) << ext;
+    ASSERT_TRUE(removeAllMenus(home.folders).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), users);
+
+    // Ours as Thunar writes it back after the user edits another action: other layout, the
+    // elements it does not know gone, a range; still ours, so it is removed.
+    const std::string rewritten =
+        "<?xml encoding=\"UTF-8\" version=\"1.0\"?>\n<actions>\n<action>\n\t<icon>tarvolin</icon>\n"
+        "\t<name>Tarvolin</name>\n\t<submenu></submenu>\n\t<unique-id>tarvolin-a_26b</unique-id>\n"
+        "\t<command>tarvolin %f</command>\n"
+        "\t<description>Run .a&amp;b files with arguments (added by Tarvolin)</description>\n"
+        "\t<range>1-1</range>\n\t<patterns>*.a&amp;b;*.A&amp;B</patterns>\n\t<other-files/>\n"
+        "</action>\n</actions>\n";
+    home.dir.write("config/Thunar/uca.xml", rewritten);
+    ASSERT_TRUE(removeAllMenus(home.folders).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"),
+              "<?xml encoding=\"UTF-8\" version=\"1.0\"?>\n<actions>\n</actions>\n");
 }
 
 TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
@@ -417,8 +495,9 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     ASSERT_TRUE(writeAssociationList(list, {"txt"}));
     ASSERT_TRUE(menus.addExtension("zzq"));
     ASSERT_TRUE(writeAssociationList(list, {"txt", "zzq"}));
-    EXPECT_EQ(told,
-              (std::vector<std::pair<std::string, bool>>{{withoutTypeMessage("zzq"), false}}));
+    EXPECT_EQ(told, (std::vector<std::pair<std::string, bool>>{
+                        {withoutTypeMessage("zzq", {"Nemo", "Thunar"}), false}}));
+    EXPECT_EQ(told[0].first.substr(0, 46), "Nemo and Thunar now offer Tarvolin for .zzq fi");
     EXPECT_TRUE(home.exists("data/kio/servicemenus/tarvolin-txt.desktop"));
     EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
 
@@ -437,7 +516,7 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     EXPECT_TRUE(cleanUp.removeExtension("sh"));
     for (const char* folder : {"data/kio/servicemenus", "data/nemo/actions"})
         EXPECT_TRUE(fs::listFolder(home.dir.file(folder)).empty()) << folder;
-    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
     EXPECT_EQ(readAssociationList(list), (std::vector<std::string>{"zzq", "sh"}));
 
     EXPECT_TRUE(cleanUp.refresh().ok);
@@ -461,15 +540,89 @@ TEST(LinuxAssociations, MenusThatCannotBeWrittenAreNamed) {
     EXPECT_TRUE(told[0].second);
 }
 
+// A menu that could not be written is not said to offer the program.
+TEST(LinuxAssociations, TheNoteSaysOnlyWhatHappened) {
+    Home home;
+    fs::ensureFolderPath(home.folders.thunar);
+    home.dir.write("config/Thunar/uca.xml", "not xml");
+    std::vector<std::pair<std::string, bool>> told;
+    LinuxAssociations menus(
+        home.dir.file("Settings.ini"), "tarvolin", home.folders,
+        [&](const std::string& text, bool warning) { told.emplace_back(text, warning); });
+    EXPECT_TRUE(menus.addExtension("zzq"));
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_TRUE(told[0].second);  // the failure, named
+    EXPECT_EQ(told[1].first, withoutTypeMessage("zzq", {"Nemo"}));
+    EXPECT_EQ(told[1].first.find("Thunar"), std::string::npos);
+    EXPECT_EQ(told[1].first.substr(0, 43), "Nemo now offers Tarvolin for .zzq files.\n\nD");
+
+    // Nothing written at all: only what is so is said.
+    fs::ensureFolderPath(home.dir.file("data/nemo/actions/tarvolin-qqz.nemo_action"));
+    told.clear();
+    EXPECT_TRUE(menus.addExtension("qqz"));
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[1].first.find("now offer"), std::string::npos);
+    EXPECT_EQ(told[1].first, withoutTypeMessage("qqz", {}));
+}
+
+// "--unregister-all" sticks: opening the settings window does not make the entries again;
+// a change of the list, or the user's answer to the window's offer, does.
+TEST(LinuxAssociations, RemovingAllSticksUntilTheListChangesOrTheUserAsks) {
+    Home home;
+    const std::string list = home.dir.file("Settings.ini");
+    ASSERT_TRUE(writeAssociationList(list, {"txt", "zzq"}));
+    LinuxAssociations menus(list, "tarvolin", home.folders, {});
+    ASSERT_TRUE(menus.refresh().ok);
+    ASSERT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+
+    ASSERT_TRUE(menus.removeAll().ok);
+    EXPECT_TRUE(menus.entriesOff());
+    LinuxAssociations nextStart(list, "tarvolin", home.folders, {});
+    nextStart.refresh();
+    EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+    EXPECT_FALSE(home.exists("data/kio/servicemenus/tarvolin-txt.desktop"));
+
+    EXPECT_TRUE(nextStart.restore().ok);
+    EXPECT_FALSE(nextStart.entriesOff());
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+
+    ASSERT_TRUE(nextStart.removeAll().ok);
+    LinuxAssociations window(list, "tarvolin", home.folders, {});
+    window.refresh();
+    ASSERT_TRUE(window.addExtension("sh"));  // a change of the list: the whole list again
+    EXPECT_FALSE(window.entriesOff());
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-zzq.nemo_action"));
+    EXPECT_TRUE(home.exists("data/nemo/actions/tarvolin-sh.nemo_action"));
+}
+
+// An entry "--unregister-all" cannot remove is named on standard error (and the program then
+// exits with 1): here an actions file that cannot be read, which may hold ours.
+TEST(LinuxAssociations, RemovingAllNamesWhatItCouldNotRemove) {
+    Home home;
+    LinuxAssociations menus(home.dir.file("Settings.ini"), "tarvolin", home.folders, {});
+    ASSERT_TRUE(menus.addExtension("txt"));
+    const std::string uca = home.dir.file("config/Thunar/uca.xml");
+    ASSERT_EQ(std::rename(uca.c_str(), (uca + ".was").c_str()), 0);
+    fs::ensureFolderPath(uca);  // a folder: nothing can be read from it
+    const MenuUpdate update = menus.removeAll();
+    EXPECT_FALSE(update.ok);
+    EXPECT_EQ(menus.unregisterReport(update),
+              "tarvolin: could not remove Tarvolin's entries from " + uca + "\n");
+    EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-txt.nemo_action"));  // the rest went
+    EXPECT_NE(menus.unregisterReport(menus.removeAll()).find("Thunar/uca.xml\n"),
+              std::string::npos);
+    std::filesystem::remove(uca);
+    EXPECT_EQ(menus.unregisterReport(menus.removeAll()), "");
+}
+
 // The package installs the program's desktop entry; the one made for "Open With" is the same
-// entry with the list's types, so it stands in for it without changing anything else.
-TEST(LinuxMenus, ThePackagesDesktopEntryIsTheGeneratedOneWithoutTypes) {
+// entry, marked, so it stands in for it without changing anything else. Neither lists types.
+TEST(LinuxMenus, ThePackagesDesktopEntryIsTheGeneratedOneUnmarked) {
     std::string packaged;
     ASSERT_EQ(fs::readFile(TARVO_SOURCE_DIR "/packaging/linux/tarvolin.desktop", packaged),
               fs::Result::Ok);
-    EXPECT_EQ(packaged, desktopEntry("tarvolin", {}));
-    const std::string generated = desktopEntry("tarvolin", {"text/plain"});
-    EXPECT_EQ(generated, std::string(kMadeByLine) + "\n" + packaged + "MimeType=text/plain;\n");
+    EXPECT_EQ(packaged, desktopEntry("tarvolin", false));
+    EXPECT_EQ(desktopEntry("tarvolin", true), std::string(kMadeByLine) + "\n" + packaged);
 }
 
 // The desktop's own checker, where it is installed, on every file it applies to.
@@ -479,7 +632,7 @@ TEST(LinuxMenus, GeneratedDesktopFilesValidate) {
     Home home;
     ASSERT_TRUE(home.regenerate({"txt", "sh"}).ok);
     const std::string odd = home.dir.file("odd.desktop");
-    home.dir.write("odd.desktop", desktopEntry("/opt/my apps/it's%/tarvolin", {"text/plain"}));
+    home.dir.write("odd.desktop", desktopEntry("/opt/my apps/it's%/tarvolin", true));
     const std::string oddMenu = home.dir.file("odd-menu.desktop");
     home.dir.write("odd-menu.desktop",
                    dolphinServiceMenu("/opt/my \"apps\"/tarvolin", "a&b", {"text/plain"}));

@@ -81,9 +81,11 @@ int main(int argc, char** argv) {
     // Removing every association shows no window, so it needs no display either (a package's
     // removal script may run it without one). Every menu of the program goes, those of
     // extensions a hand-edited list no longer names too; the list is kept, as on Windows.
+    // Whatever could not be removed is named on standard error, and the exit code says so.
     if (text == "/cleareg") {
-        menus.removeAll();
-        return 0;
+        const std::string report = menus.unregisterReport(menus.removeAll());
+        std::fputs(report.c_str(), stderr);
+        return report.empty() ? 0 : 1;
     }
 
     // Qt reads only the program's name: a file called "-style" is the user's, not Qt's.
@@ -116,7 +118,15 @@ int main(int argc, char** argv) {
     program.onFinished = [] { QCoreApplication::quit(); };
     program.start(text);
     // The settings window is where the list is managed: the menus are brought in line with it
-    // there, so they follow a new version of the program or a list edited by hand.
-    if (text.empty()) menus.refresh();
+    // there, so they follow a new version of the program or a list edited by hand. After
+    // "--unregister-all" they stay out until the list changes or the user puts them back.
+    if (text.empty() && !menus.entriesOff()) {
+        menus.refresh();
+    } else if (text.empty() && !tarvo::readAssociationList(settingsFile).empty() &&
+               host.messageBox(nullptr, tarvo::menus::kEntriesOffQuestion, "Tarvolin",
+                               tarvo::MsgButtons::YesNo,
+                               tarvo::MsgIcon::Question) == tarvo::MsgResult::Yes) {
+        menus.restore();
+    }
     return QApplication::exec();
 }

@@ -44,8 +44,10 @@ void updateDolphinMenus(const MenuPlan& plan, MenuUpdate& update) {
         const std::string name = kPrefix + listed.stem + kSuffix;
         wanted.insert(name);
         // Dolphin offers a service menu only when the file may be run.
-        putFile(update, folder, name, dolphinServiceMenu(plan.program, listed.ext, listed.types),
-                fs::FileMode::Executable);
+        if (putFile(update, folder, name,
+                    dolphinServiceMenu(plan.program, listed.ext, listed.types),
+                    fs::FileMode::Executable))
+            update.offeredBy[listed.ext].push_back("Dolphin");
     }
     dropOthers(update, folder, kPrefix, kSuffix, wanted);
 }

@@ -40,8 +40,11 @@ void updateFileManagerActions(const MenuPlan& plan, MenuUpdate& update) {
     for (const auto& listed : plan.extensions) {
         const std::string name = kPrefix + listed.stem + kSuffix;
         wanted.insert(name);
-        putFile(update, folder, name, fileManagerAction(plan.program, listed.ext),
-                fs::FileMode::Keep);
+        if (putFile(update, folder, name, fileManagerAction(plan.program, listed.ext),
+                    fs::FileMode::Keep)) {
+            update.offeredBy[listed.ext].push_back("Caja");
+            update.offeredBy[listed.ext].push_back("PCManFM-Qt");
+        }
     }
     dropOthers(update, folder, kPrefix, kSuffix, wanted);
 }

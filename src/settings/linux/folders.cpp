@@ -67,14 +67,38 @@ MenuFolders menuFolders() {
         folders.fileManagerActions = dataHome + "/file-manager/actions";
         folders.icons = dataHome + "/icons/hicolor";
     }
-    if (!configHome.empty()) folders.thunar = configHome + "/Thunar";
+    std::string stateHome = envFolder("XDG_STATE_HOME");
+    if (stateHome.empty() && !home.empty()) stateHome = home + "/.local/state";
+    if (!dataHome.empty()) folders.applicationDirs.push_back(dataHome + "/applications");
+    if (!configHome.empty()) {
+        folders.thunar = configHome + "/Thunar";
+        folders.mimeApps = configHome + "/mimeapps.list";
+        folders.configDirs.push_back(configHome);
+    }
+    if (!stateHome.empty()) {
+        folders.addedRecord = stateHome + "/tarvolin/added-associations.list";
+        folders.entriesOff = stateHome + "/tarvolin/entries-off";
+    }
     for (const auto& dir : envFolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
         folders.mimeGlobs.push_back(dir + "/mime/globs2");
         folders.systemIcons.push_back(dir + "/icons/hicolor");
+        folders.applicationDirs.push_back(dir + "/applications");
     }
     folders.nautilusPython = nautilusPythonInstalled();
-    for (const auto& dir : envFolderList("XDG_CONFIG_DIRS", "/etc/xdg"))
+    for (const auto& dir : envFolderList("XDG_CONFIG_DIRS", "/etc/xdg")) {
         folders.systemThunar.push_back(dir + "/Thunar");
+        folders.configDirs.push_back(dir);
+    }
+    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    std::string rest = desktops != nullptr ? desktops : "";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        std::string name = rest.substr(0, colon);
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (!name.empty()) folders.desktops.push_back(name);
+    }
     return folders;
 }
 

@@ -22,6 +22,14 @@ struct MenuFolders {
     std::string fileManagerActions;         // $XDG_DATA_HOME/file-manager/actions (Caja, PCManFM-Qt)
     std::string icons;                      // $XDG_DATA_HOME/icons/hicolor
     std::vector<std::string> systemIcons;   // $XDG_DATA_DIRS/icons/hicolor, most important first
+    // The associations of types with programs (empty mimeApps: none are made).
+    std::string mimeApps;     // $XDG_CONFIG_HOME/mimeapps.list
+    std::string addedRecord;  // what the program added there (its state)
+    // Present while the entries are off ("--unregister-all"); empty: no such state is kept.
+    std::string entriesOff;                    // $XDG_STATE_HOME/tarvolin/entries-off
+    std::vector<std::string> configDirs;       // $XDG_CONFIG_HOME, $XDG_CONFIG_DIRS
+    std::vector<std::string> applicationDirs;  // $XDG_DATA_HOME and $XDG_DATA_DIRS/applications
+    std::vector<std::string> desktops;         // $XDG_CURRENT_DESKTOP's names in lower case
 };
 // From the XDG base-directory variables and their defaults; empty folders when there is no
 // home folder to put them in.

@@ -21,7 +21,7 @@ bool madeByUs(const std::string& path) {
     return found && text.starts_with(kMadeByLine);
 }
 
-void putFile(MenuUpdate& update, const std::string& folder, const std::string& name,
+bool putFile(MenuUpdate& update, const std::string& folder, const std::string& name,
              const std::string& text, fs::FileMode mode, OwnMark ours) {
     const std::string path = folder + "/" + name;
     bool found = false;
@@ -29,13 +29,15 @@ void putFile(MenuUpdate& update, const std::string& folder, const std::string& n
     if (found && !ours(old)) {
         update.ok = false;
         update.failedPaths.push_back(path);
-        return;
+        return false;
     }
-    if (found && old == text) return;
+    if (found && old == text) return true;
     if (!fs::ensureFolderPath(folder) || fs::replaceFile(path, text, mode) != fs::Result::Ok) {
         update.ok = false;
         update.failedPaths.push_back(path);
+        return false;
     }
+    return true;
 }
 
 void dropFile(MenuUpdate& update, const std::string& path) {

@@ -2,6 +2,7 @@
 // what a regeneration did, and the careful writing and removal of the program's own files.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@ struct MenuUpdate {
     std::vector<std::string> withoutType;  // usable extensions no MIME type knows
     std::vector<std::string> unusable;     // entries that cannot name files (skipped)
     std::vector<std::string> failedPaths;  // files that could not be written or removed
+    // For each listed extension, the file managers whose entry for it is in place after this
+    // (written now or already as it should be), in the order the formats ran.
+    std::map<std::string, std::vector<std::string>> offeredBy;
 };
 
 // One listed extension as every menu sees it.
@@ -48,8 +52,8 @@ std::string readText(const std::string& path, bool& found);
 // Whether path is a file that starts with kMadeByLine.
 bool madeByUs(const std::string& path);
 // Writes text to folder/name when it differs, for a file of ours; a file there that is not
-// ours is left as it is and counts as a failure.
-void putFile(MenuUpdate& update, const std::string& folder, const std::string& name,
+// ours is left as it is and counts as a failure. True when the file stands as text after.
+bool putFile(MenuUpdate& update, const std::string& folder, const std::string& name,
              const std::string& text, fs::FileMode mode, OwnMark ours = startsWithMadeByLine);
 // Removes path when it is a file of ours; anything else there stays.
 void dropIfOurs(MenuUpdate& update, const std::string& path, OwnMark ours = startsWithMadeByLine);

@@ -47,6 +47,10 @@ bool scriptOurs(std::string_view bytes) {
     return bytes.starts_with(std::string(kScriptHead) + kMadeByLine);
 }
 
+void offered(const MenuPlan& plan, MenuUpdate& update) {
+    for (const auto& listed : plan.extensions) update.offeredBy[listed.ext].push_back("GNOME Files");
+}
+
 }  // namespace
 
 std::string nautilusExtension(const std::string& program, const std::vector<std::string>& exts) {
@@ -144,16 +148,18 @@ void updateNautilus(const MenuPlan& plan, MenuUpdate& update) {
         if (extension) {
             std::vector<std::string> exts;
             for (const auto& listed : plan.extensions) exts.push_back(listed.ext);
-            putFile(update, folders.nautilusExtensions, kNautilusExtensionName,
-                    nautilusExtension(plan.program, exts), fs::FileMode::Keep);
+            if (putFile(update, folders.nautilusExtensions, kNautilusExtensionName,
+                        nautilusExtension(plan.program, exts), fs::FileMode::Keep))
+                offered(plan, update);
         } else {
             dropIfOurs(update, folders.nautilusExtensions + "/" + kNautilusExtensionName);
         }
     }
     if (!folders.nautilusScripts.empty()) {
         if (script) {
-            putFile(update, folders.nautilusScripts, kNautilusScriptName,
-                    nautilusScript(plan.program), fs::FileMode::Executable, scriptOurs);
+            if (putFile(update, folders.nautilusScripts, kNautilusScriptName,
+                        nautilusScript(plan.program), fs::FileMode::Executable, scriptOurs))
+                offered(plan, update);
         } else {
             dropIfOurs(update, folders.nautilusScripts + "/" + kNautilusScriptName, scriptOurs);
         }

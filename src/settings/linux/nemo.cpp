@@ -32,7 +32,8 @@ void updateNemoActions(const MenuPlan& plan, MenuUpdate& update) {
     for (const auto& listed : plan.extensions) {
         const std::string name = kPrefix + listed.stem + kSuffix;
         wanted.insert(name);
-        putFile(update, folder, name, nemoAction(plan.program, listed.ext), fs::FileMode::Keep);
+        if (putFile(update, folder, name, nemoAction(plan.program, listed.ext), fs::FileMode::Keep))
+            update.offeredBy[listed.ext].push_back("Nemo");
     }
     dropOthers(update, folder, kPrefix, kSuffix, wanted);
 }

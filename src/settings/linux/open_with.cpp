@@ -7,9 +7,9 @@
 
 namespace tarvo::menus {
 
-std::string desktopEntry(const std::string& program, const std::vector<std::string>& mimeTypes) {
+std::string desktopEntry(const std::string& program, bool generated) {
     std::string text;
-    if (!mimeTypes.empty()) text += std::string(kMadeByLine) + "\n";
+    if (generated) text += std::string(kMadeByLine) + "\n";
     text += "[Desktop Entry]\n";
     text += "Type=Application\n";
     text += std::string("Name=") + kEntryName + "\n";
@@ -21,18 +21,16 @@ std::string desktopEntry(const std::string& program, const std::vector<std::stri
     text += "Terminal=false\n";
     text += "Categories=Utility;\n";
     text += "Keywords=arguments;command line;run;launch;\n";
-    if (!mimeTypes.empty()) text += "MimeType=" + joinTypes(mimeTypes) + "\n";
     return text;
 }
 
 void updateOpenWithEntry(const MenuPlan& plan, MenuUpdate& update) {
-    std::vector<std::string> types;
-    for (const auto& listed : plan.extensions)
-        for (const auto& type : listed.types)
-            if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
+    const bool anyType =
+        std::any_of(plan.extensions.begin(), plan.extensions.end(),
+                    [](const ListedExtension& listed) { return !listed.types.empty(); });
     const std::string& folder = plan.folders.applications;
-    if (!types.empty()) {
-        putFile(update, folder, kDesktopEntryName, desktopEntry(plan.program, types),
+    if (anyType) {
+        putFile(update, folder, kDesktopEntryName, desktopEntry(plan.program, true),
                 fs::FileMode::Keep);
     } else if (madeByUs(folder + "/" + kDesktopEntryName)) {
         dropFile(update, folder + "/" + kDesktopEntryName);

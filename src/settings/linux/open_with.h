@@ -1,5 +1,6 @@
-// The program's desktop entry in $XDG_DATA_HOME/applications, which offers it under "Open
-// With" for the listed extensions' types.
+// The program's desktop entry in $XDG_DATA_HOME/applications, which the "Open With"
+// associations name (settings/linux/mime_apps.h). It lists no types itself: a desktop entry's
+// MimeType makes it a candidate for the default program in every desktop's rules.
 #pragma once
 
 #include <string>
@@ -12,10 +13,10 @@ namespace tarvo::menus {
 // The desktop entry's name, which the package also installs under /usr/share/applications.
 inline constexpr char kDesktopEntryName[] = "tarvolin.desktop";
 
-// The program's desktop entry; mimeTypes empty gives the entry the package installs (without
-// the first line that marks the generated one).
-std::string desktopEntry(const std::string& program, const std::vector<std::string>& mimeTypes);
-// Writes the entry for every type of the plan, or deletes ours when there is none.
+// The program's desktop entry: the one the package installs, or with generated the one made
+// here (the same, after the first line that marks it as the program's).
+std::string desktopEntry(const std::string& program, bool generated);
+// Writes the entry while any listed extension has a type, or deletes ours when none has.
 void updateOpenWithEntry(const MenuPlan& plan, MenuUpdate& update);
 
 }  // namespace tarvo::menus

@@ -33,6 +33,7 @@ struct UcaAction {
     std::size_t begin;  // the whole lines the element stands on, where it stands alone
     std::size_t end;
     std::string uniqueId;
+    std::string description;
 };
 
 struct UcaFile {
@@ -91,8 +92,9 @@ std::optional<UcaFile> readUca(std::string_view text) {
     std::vector<Open> stack;
     bool rootSeen = false;
     bool rootClosed = false;
-    std::size_t idTextBegin = 0;
+    std::size_t fieldTextBegin = 0;  // the text of an action's child element
     std::string currentId;
+    std::string currentDescription;
     std::size_t i = 0;
     while (i < text.size()) {
         if (text[i] != '<') {
@@ -145,11 +147,14 @@ std::optional<UcaFile> readUca(std::string_view text) {
             if (stack.empty() || stack.back().name != name) return std::nullopt;
             const Open opened = stack.back();
             stack.pop_back();
-            if (stack.size() == 2 && name == "unique-id" && stack[1].name == "action") {
-                currentId = xmlUnescape(text.substr(idTextBegin, i - idTextBegin));
+            const bool actionField = stack.size() == 2 && stack[1].name == "action";
+            if (actionField && name == "unique-id") {
+                currentId = xmlUnescape(text.substr(fieldTextBegin, i - fieldTextBegin));
+            } else if (actionField && name == "description") {
+                currentDescription = xmlUnescape(text.substr(fieldTextBegin, i - fieldTextBegin));
             } else if (stack.size() == 1 && name == "action") {
-                file.actions.push_back(
-                    {lineStart(text, opened.begin), lineEnd(text, tagEnd), currentId});
+                file.actions.push_back({lineStart(text, opened.begin), lineEnd(text, tagEnd),
+                                        currentId, currentDescription});
             } else if (stack.empty()) {
                 file.insertAt = lineStart(text, i);
                 rootClosed = true;
@@ -160,8 +165,11 @@ std::optional<UcaFile> readUca(std::string_view text) {
                 rootSeen = true;
             }
             if (!selfClosed) {
-                if (stack.size() == 1 && name == "action") currentId.clear();
-                if (name == "unique-id") idTextBegin = tagEnd;
+                if (stack.size() == 1 && name == "action") {
+                    currentId.clear();
+                    currentDescription.clear();
+                }
+                if (stack.size() == 2) fieldTextBegin = tagEnd;
                 stack.push_back({std::string(name), i});
             }
         }
@@ -186,8 +194,17 @@ std::optional<UcaFile> readUca(std::string_view text) {
     return file;
 }
 
+// Ours: an action whose description is the one the program writes for an extension, with
+// its mark, and whose id is the one made from that same extension. Thunar keeps both when it
+// rewrites the file; an id alone is no proof, since a user may name an action anything.
 bool ours(const UcaAction& action) {
-    return action.uniqueId.starts_with(kThunarIdPrefix);
+    constexpr std::string_view head = "Run .";
+    const std::string tail = extensionComment("").substr(head.size()) + kThunarMark;
+    const std::string& text = action.description;
+    if (!text.starts_with(head) || !text.ends_with(tail) || text.size() < head.size() + tail.size())
+        return false;
+    const std::string ext = text.substr(head.size(), text.size() - head.size() - tail.size());
+    return usableExtension(ext) && action.uniqueId == kThunarIdPrefix + fileStem(ext);
 }
 
 // The unique id in one of our own action texts.
@@ -207,8 +224,7 @@ std::string thunarAction(const std::string& program, std::string_view ext) {
     text += "\t<submenu></submenu>\n";
     text += "\t<unique-id>" + xmlText(kThunarIdPrefix + fileStem(ext)) + "</unique-id>\n";
     text += "\t<command>" + xmlText(shellProgram(program) + " %f") + "</command>\n";
-    text += "\t<description>" + xmlText(extensionComment(ext)) +
-            "</description>\n";
+    text += "\t<description>" + xmlText(extensionComment(ext) + kThunarMark) + "</description>\n";
     text += "\t<range>1-1</range>\n";
     text += "\t<patterns>" + xmlText(thunarPatterns(ext)) + "</patterns>\n";
     // Thunar asks for the kinds of file an action is for: every kind but folders.
@@ -273,10 +289,16 @@ void updateThunar(MenuUpdate& update, const MenuFolders& folders,
                   const std::vector<std::string>& actions) {
     const std::string path = folders.thunar + "/" + kUcaName;
     const fs::FileLock lock(path);  // two copies of the program never interleave here
-    bool found = false;
-    const std::string old = readText(path, found);
-    const std::string start = thunarStart(folders);
+    std::string old;
+    const fs::Result read = fs::readFile(path, old);
+    if (read != fs::Result::Ok && read != fs::Result::NotFound) {
+        update.ok = false;  // a file that cannot be read may hold ours: it is named, not skipped
+        update.failedPaths.push_back(path);
+        return;
+    }
+    const bool found = read == fs::Result::Ok;
     if (!found && actions.empty()) return;  // nothing of ours, nothing to add
+    const std::string start = thunarStart(folders);
 
     const auto merged = mergeThunarActions(found ? old : start, actions);
     if (!merged) {  // a file this reader does not understand is left to its owner
@@ -286,13 +308,10 @@ void updateThunar(MenuUpdate& update, const MenuFolders& folders,
     }
     if (found && *merged == old) return;
 
-    if (actions.empty() && (*merged == start || *merged == emptyThunarFile())) {
-        // Nothing is left but what Thunar reads without the file: the file goes, so the
-        // system's own actions reach the user again as they change.
-        dropFile(update, path);
-        return;
-    }
-    // The user's own actions are in the file: the old one is kept beside it first.
+    // The file is the user's once it is there, even when it holds no action of their own (an
+    // emptied file keeps Thunar's defaults away): it is rewritten, never deleted, and a link
+    // to it stays a link (the file layer replaces the file it leads to). When it holds
+    // actions of the user's, the old one is kept beside it first.
     const auto withoutOurs = mergeThunarActions(old, {});
     const bool usersOwn =
         found && withoutOurs && *withoutOurs != start && *withoutOurs != emptyThunarFile();
@@ -311,8 +330,12 @@ void updateThunar(MenuUpdate& update, const MenuFolders& folders,
 
 void updateThunarActions(const MenuPlan& plan, MenuUpdate& update) {
     std::vector<std::string> actions;
-    for (const auto& listed : plan.extensions) actions.push_back(thunarAction(plan.program, listed.ext));
+    for (const auto& listed : plan.extensions)
+        actions.push_back(thunarAction(plan.program, listed.ext));
+    const std::size_t failures = update.failedPaths.size();
     updateThunar(update, plan.folders, actions);
+    if (update.failedPaths.size() != failures) return;
+    for (const auto& listed : plan.extensions) update.offeredBy[listed.ext].push_back("Thunar");
 }
 
 }  // namespace tarvo::menus

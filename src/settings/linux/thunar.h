@@ -11,8 +11,11 @@
 
 namespace tarvo::menus {
 
-// Thunar's actions of the program carry unique ids that begin with this.
+// An action of the program has the unique id kThunarIdPrefix + fileStem(ext) and the
+// description extensionComment(ext) + kThunarMark; only an action with both is taken for the
+// program's (Thunar keeps both when it rewrites the file, but drops elements it does not know).
 inline constexpr char kThunarIdPrefix[] = "tarvolin-";
+inline constexpr char kThunarMark[] = " (added by Tarvolin)";
 
 // One <action> element for Thunar's uca.xml, with the line end after it.
 std::string thunarAction(const std::string& program, std::string_view ext);
@@ -25,7 +28,9 @@ std::optional<std::string> mergeThunarActions(std::string_view uca,
 // The actions file Thunar starts from when there is none at all.
 std::string emptyThunarFile();
 
-// Brings the program's actions in the user's file in line with the plan.
+// Brings the program's actions in the user's file in line with the plan. The file is made
+// from the system's when there is none, then only ever rewritten (never deleted; a link keeps
+// leading to the same file); one that cannot be read or understood is named as a failure.
 void updateThunarActions(const MenuPlan& plan, MenuUpdate& update);
 
 }  // namespace tarvo::menus
