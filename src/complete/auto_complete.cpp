@@ -20,11 +20,17 @@ int CompleteFromList(ComboBox& box, int keyAscii) {
     const int index = box.findString(search);
     if (index < 0) return keyAscii;
 
+    // What the user typed stays as typed, letter case included; only the rest of the text
+    // comes from the item. Otherwise "-V" could not be typed while "-v" is listed, and OK
+    // would run a text the user never typed. The search ignores case letter by letter, so
+    // the item's first characters are the ones the search text matched.
     const std::string item = box.list(index);
+    const std::size_t typedLength = utf8::length(search);
+    const std::string text = search + item.substr(utf8::prefix(item, typedLength).size());
     box.setListIndex(index);
-    box.setText(item);
-    box.setSelStart(static_cast<int>(utf8::length(search)));
-    box.setSelLength(static_cast<int>(utf8::length(item)));
+    box.setText(text);
+    box.setSelStart(static_cast<int>(typedLength));
+    box.setSelLength(static_cast<int>(utf8::length(text)));
     return 0;
 }
 

@@ -7,9 +7,10 @@ class ComboBox;
 
 namespace MAutoComplete {
 
-// When the text before the caret plus the typed character begins a list item, the box takes
-// that item's whole text (in the item's letter case), the untyped rest is selected and 0 is
-// returned, which swallows the key. Otherwise the key code comes back unchanged.
+// When the text before the caret plus the typed character begins a list item (letter case
+// ignored; the first such item in list order), the box takes that text as it was typed
+// followed by the rest of the item, the rest is selected and 0 is returned, which swallows
+// the key. Otherwise the key code comes back unchanged.
 int CompleteFromList(ComboBox& box, int keyAscii);
 
 }  // namespace MAutoComplete

@@ -114,6 +114,13 @@ void Form1::ClearMRU() {
 }
 
 void Form1::CMD_OK_Click(RunAs as) {
+    // A file that is gone, or is no file at all, is told first and nothing is recorded: the
+    // history keeps the texts used with files that exist.
+    if (const std::string why = s_.shell.startRefusal(TargetPath_); !why.empty()) {
+        s_.host.messageBox(&c_.form, why, kTitle, MsgButtons::Ok, MsgIcon::Critical);
+        s_.host.endProgram();
+        return;
+    }
     const std::string argument = c_.cmbArg.text();
     if (!argumentsArriveOrAccepted(argument)) return;
     // Linux programs take their arguments one by one: a text that cannot be split is

@@ -48,6 +48,13 @@ public:
     virtual ~Shell() = default;
     // Returns when the request has been handed over (never waits for the started program).
     virtual ShellResult execute(const ShellRequest& request) = 0;
+    // Why file cannot be started at all (it is not there, or it is no file), in a text for
+    // the user, asked before anything about the start is recorded; empty when a start may be
+    // tried. A shell that tells such failures through the start itself answers empty.
+    virtual std::string startRefusal(const std::string& file) {
+        (void)file;
+        return {};
+    }
 };
 
 }  // namespace tarvo

@@ -18,8 +18,10 @@ public:
         requests.push_back(request);
         return result;
     }
+    std::string startRefusal(const std::string&) override { return refusal; }
     std::vector<ShellRequest> requests;
-    ShellResult result;  // started unless a test says otherwise
+    ShellResult result;   // started unless a test says otherwise
+    std::string refusal;  // none unless a test says otherwise
 };
 
 class FakeFilePicker : public FilePicker {

@@ -99,6 +99,18 @@ TEST_F(TarvoLaunch, HistoryKeepsTheNewestArgumentFirst) {
     EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=b.txt\r\n2=a.txt\r\n");
 }
 
+// With "-v" in the history, typing "-V" completes to "-v" only in letters not yet typed:
+// the capital stays, and "-V" is what runs and what is recorded.
+TEST_F(TarvoLaunch, ATypedCapitalIsKeptAgainstTheHistoryAndRuns) {
+    runOnce(L"-v");
+    runOnce(L"-V");
+
+    auto records = probeRecords(2);
+    ASSERT_EQ(records.size(), 2u);
+    expectLaunched(records[1], L"-V");
+    EXPECT_EQ(mru(), "[probe.exe]\r\n0=0\r\n1=-V\r\n2=-v\r\n");
+}
+
 TEST_F(TarvoLaunch, NonAsciiArgumentReachesTargetAndHistoryUnchanged) {
     std::wstring typed = L"\u00fcber \"caf\u00e9 \u20ac\"";
     runOnce(typed);

@@ -78,10 +78,11 @@ TEST_F(QtDialogLoaded, CompletionFollowsEachKeyAndBackspaceNeverCompletes) {
     EXPECT_EQ(text(), "");  // loading the list leaves the box empty
 
     QTest::keyClick(rig.combo(), 'h');
-    EXPECT_EQ(text(), "Hello World");  // the first in list order, letter case ignored
+    // The first in list order, letter case ignored; the typed letter keeps its case.
+    EXPECT_EQ(text(), "hello World");
     EXPECT_EQ(selected(), "ello World");
-    QTest::keyClick(rig.combo(), 'E');
-    EXPECT_EQ(text(), "Hello World");
+    QTest::keyClick(rig.combo(), 'e');
+    EXPECT_EQ(text(), "hello World");
     EXPECT_EQ(selected(), "llo World");
     QTest::keyClick(rig.combo(), 'l');
     QTest::keyClick(rig.combo(), 'p');
@@ -94,6 +95,21 @@ TEST_F(QtDialogLoaded, CompletionFollowsEachKeyAndBackspaceNeverCompletes) {
     QTest::keyClick(rig.combo(), 'z');  // nothing begins so: typed as it is
     EXPECT_EQ(text(), "hez");
     EXPECT_EQ(selected(), "");
+}
+
+TEST_F(QtDialogLoaded, TypedLettersKeepTheirCaseAndAreWhatRuns) {
+    QTest::keyClick(rig.combo(), 'H', Qt::ShiftModifier);
+    EXPECT_EQ(text(), "Hello World");
+    rig.edit()->clear();
+    QTest::keyClick(rig.combo(), '-');
+    QTest::keyClick(rig.combo(), 'V', Qt::ShiftModifier);
+    EXPECT_EQ(text(), "-V x");  // not "-v x": only the rest comes from the entry
+    EXPECT_EQ(selected(), " x");
+    QTest::keyClick(rig.combo(), Qt::Key_Delete);
+    QTest::keyClick(rig.combo(), Qt::Key_Return);
+    ASSERT_EQ(rig.shell.requests.size(), 1u);
+    EXPECT_EQ(rig.shell.requests[0].arguments, (Words{"-V"}));
+    EXPECT_NE(rig.mru().find("1=-V\r\n2=-v x\r\n"), std::string::npos);
 }
 
 TEST_F(QtDialogLoaded, EnterRecordsTheTextAndStartsTheFileWithItsWords) {

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # tarvolin end to end on a private Xvfb, driven with real key events (xdotool): a script in a
 # folder whose name has a blank and a non-ASCII letter records its arguments and working
-# folder; the history lands in MRU.INI; "&CMD" runs it in xterm, which stays open.
+# folder; the history lands in MRU.INI; "&CMD" runs it in xterm, which stays open; two settings
+# windows add extensions while one of them shows a note.
 # Usage: e2e.sh PATH/TO/tarvolin
 set -uo pipefail
 tarvolin=$1
 work=$(mktemp -d)
 xvfb_pid=
 term_pid=
+copies=
 cleanup() {
     [ -n "$term_pid" ] && kill "$term_pid" 2>/dev/null
+    for pid in $copies; do kill "$pid" 2>/dev/null; done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
@@ -40,7 +43,7 @@ Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 wait_for 10 test -s "$work/display" || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
-export XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
+export XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 unset XDG_RUNTIME_DIR
 
 folder="$work/My Ärger"
@@ -74,15 +77,18 @@ check "history" "$(printf '[probe.sh]\r\n0=0\r\n1=-v "a b" c\r\n')" \
     "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
 rm -f "$work/probe.log"
 
-# 2. "&CMD": xterm runs the probe and stays open afterwards. $TERMINAL is a wrapper that
+# 2. "&CMD": xterm runs the probe and stays open afterwards, its window titled with the
+# probe's name. $TERMINAL is a wrapper named xterm (so it is given xterm's options) that
 # records xterm's process id, so the test ends exactly that process.
-cat > "$work/term.sh" <<TERM
+mkdir "$work/bin"
+cat > "$work/bin/xterm" <<TERM
 #!/bin/sh
 echo \$\$ > "$work/term.pid"
-exec xterm "\$@"
+exec /usr/bin/xterm "\$@"
 TERM
-chmod +x "$work/term.sh"
-export TERMINAL="$work/term.sh"
+chmod +x "$work/bin/xterm"
+export TERMINAL="$work/bin/xterm"
+export SHELL=/bin/sh  # the shell the terminal keeps open; it leaves the window's title alone
 start_dialog
 xdotool key ctrl+a
 xdotool type --delay 40 -- "'x y' z"
@@ -95,10 +101,55 @@ check "arguments in the terminal" "$(printf '%s\n<x y>\n<z>' "$folder")" \
 term_pid=$(cat "$work/term.pid" 2>/dev/null)
 sleep 1
 check "the terminal stays open" "open" "$( [ -n "$term_pid" ] && kill -0 "$term_pid" 2>/dev/null && echo open || echo closed)"
+check "the terminal is titled with the file's name" "probe.sh" \
+    "$(xdotool search --name '^probe\.sh$' >/dev/null 2>&1 && echo probe.sh || echo other)"
 check "history with the console box" "$(printf '[probe.sh]\r\n0=1\r\n1='"'"'x y'"'"' z\r\n2=-v "a b" c\r\n')" \
     "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
 
-# 3. Removing every association ends at once without a window, even without a display.
+# 3. Two settings windows: the first adds an extension no MIME type knows and shows its note;
+# meanwhile the second adds one too, which must not wait for the first one's box.
+visible_windows() {  # visible_windows PID: the ids of that copy's visible "Tarvolin" windows
+    xdotool search --all --onlyvisible --pid "$1" --name '^Tarvolin$' 2>/dev/null | sort
+}
+count_is() { [ "$(visible_windows "$1" | wc -l)" -eq "$2" ]; }
+# Adds EXT in the settings window of the copy PID: Alt+A, the extension, Enter.
+add_in() {  # add_in PID EXT
+    local before box
+    before=$(visible_windows "$1")
+    xdotool windowfocus --sync "$(echo "$before" | head -n1)"
+    xdotool key alt+a
+    wait_for 10 count_is "$1" 2 || { echo "FAILED: no input box"; return 1; }
+    box=$(comm -13 <(echo "$before") <(visible_windows "$1") | head -n1)
+    xdotool windowfocus --sync "$box"
+    sleep 0.3
+    xdotool type --delay 20 -- "$2"
+    xdotool key Return
+}
+start_settings() {
+    "$tarvolin" 2>>"$work/tarvolin.err" &
+    copy_pid=$!
+    copies="$copies $copy_pid"
+    wait_for 20 count_is "$copy_pid" 1 || { echo "FAILED: no settings window"; exit 1; }
+    sleep 0.5
+}
+start_settings
+first=$copy_pid
+add_in "$first" zzq
+# Its note: the settings window and the box.
+wait_for 10 sh -c "grep -q '=zzq' '$XDG_CONFIG_HOME/tarvolin/Settings.ini' 2>/dev/null"
+sleep 1
+check "the first copy shows its note" "2" "$(visible_windows "$first" | wc -l)"
+start_settings
+second=$copy_pid
+add_in "$second" zzr
+wait_for 1 sh -c "grep -q '=zzr' '$XDG_CONFIG_HOME/tarvolin/Settings.ini' 2>/dev/null"
+check "the second copy adds while the first one's note is up" \
+    "$(printf '[ASSOCIATION]\r\n0=zzq\r\n1=zzr\r\n')" \
+    "$(cat "$XDG_CONFIG_HOME/tarvolin/Settings.ini" 2>/dev/null)"
+for pid in $copies; do kill "$pid" 2>/dev/null; done
+copies=
+
+# 4. Removing every association ends at once without a window, even without a display.
 env -u DISPLAY timeout 10 "$tarvolin" --unregister-all
 check "--unregister-all without a display" "0" "$?"
 

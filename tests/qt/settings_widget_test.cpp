@@ -76,6 +76,17 @@ TEST(QtStart, RemoveAllEndsWithoutAWindow) {
               "/cleareg");
 }
 
+// "cleareg" typed in "/" names the file /cleareg: the switch is only ever the text as typed.
+TEST(QtStart, ARelativeClearegIsAFile) {
+    char prog[] = "tarvolin", name[] = "cleareg";
+    char* line[] = {prog, name, nullptr};
+    QtRig rig;
+    EXPECT_EQ(rig.program.start(qt::startText(2, line, "/")), StartMode::Dialog);
+    EXPECT_EQ(rig.program.dialog().form1().TargetPath(), "/cleareg");
+    EXPECT_EQ(rig.host.ended, 0);
+    EXPECT_EQ(qt::startText(2, line, "/cwd"), "/cwd/cleareg");
+}
+
 TEST(QtStart, TheCommandLineIsOnePathBlanksAndAll) {
     char prog[] = "tarvolin", a[] = "/home/u/My", b[] = "File.sh", rel[] = "sub/x.sh";
     char* split[] = {prog, a, b, nullptr};

@@ -34,10 +34,32 @@ TEST_F(Completion, CompletesCharacterByCharacterFromTheFirstMatch) {
     EXPECT_EQ(rig.cmbArg.listIndex(), 1);
 }
 
-TEST_F(Completion, TakesTheItemsLetterCase) {
+// The search ignores letter case, but what was typed is never rewritten: only the rest of
+// the text comes from the item.
+TEST_F(Completion, KeepsTheTypedLetterCaseAndTakesOnlyTheRestFromTheItem) {
     press(rig, 'R');
-    EXPECT_EQ(rig.cmbArg.text(), "readme.txt");  // first in list order wins over "Readme.md"
+    EXPECT_EQ(rig.cmbArg.text(), "Readme.txt");  // first in list order wins over "Readme.md"
     EXPECT_EQ(rig.cmbArg.selStart(), 1);
+    EXPECT_EQ(rig.cmbArg.selectedText(), "eadme.txt");
+    EXPECT_EQ(rig.cmbArg.listIndex(), 0);
+    press(rig, 'E');
+    EXPECT_EQ(rig.cmbArg.text(), "REadme.txt");
+    EXPECT_EQ(rig.cmbArg.selectedText(), "adme.txt");
+}
+
+TEST(CompletionCase, AnOptionInOtherLetterCaseCanBeTypedAndIsRun) {
+    Form1Rig rig;
+    rig.setMru("[run.exe]\r\n0=0\r\n1=-v\r\n");
+    rig.load("C:\\T\\run.exe");
+    press(rig, '-');
+    EXPECT_EQ(rig.cmbArg.text(), "-v");
+    press(rig, 'V');
+    EXPECT_EQ(rig.cmbArg.text(), "-V");
+    EXPECT_EQ(rig.cmbArg.selectedText(), "");
+    rig.dialog.CMD_OK_Click();
+    ASSERT_EQ(rig.shell.requests.size(), 1u);
+    EXPECT_EQ(rig.shell.requests[0].parameters.value_or(""), "-V");
+    EXPECT_NE(rig.mru().find("1=-V\r\n2=-v\r\n"), std::string::npos);
 }
 
 TEST_F(Completion, BackspaceAndUnknownTextPassThrough) {
@@ -74,6 +96,9 @@ TEST(CompletionUnicode, CountsCharactersNotBytes) {
     EXPECT_EQ(rig.cmbArg.text(), "été.txt");
     EXPECT_EQ(rig.cmbArg.selStart(), 1);
     EXPECT_EQ(rig.cmbArg.selectedText(), "té.txt");
+    press(rig, 'T');  // the rest after a two-byte letter is cut at the right place
+    EXPECT_EQ(rig.cmbArg.text(), "éTé.txt");
+    EXPECT_EQ(rig.cmbArg.selectedText(), "é.txt");
     EXPECT_EQ(rig.dialog.cmbArg_KeyPress(0xD800), 0xD800);  // half a surrogate pair
 }
 

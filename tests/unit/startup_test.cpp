@@ -41,7 +41,8 @@ TEST_F(Start, ClearRegistrySwitchRemovesAndEnds) {
 }
 
 TEST_F(Start, AnyOtherTextIsATarget) {
-    for (const std::string line : {"/CLEAREG", "/cleareg ", "/cleareg now", R"(C:\a b\c.exe)"}) {
+    for (const std::string line :
+         {"/CLEAREG", "/cleareg ", "/cleareg now", "cleareg", R"(C:\a b\c.exe)"}) {
         Form1Rig fresh;
         int removed = 0;
         EXPECT_EQ(Form_Initialize(fresh.dialog, fresh.host, line, [&] { ++removed; }),

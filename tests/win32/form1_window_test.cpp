@@ -126,12 +126,21 @@ TEST_F(Form1WindowTest, TypingCompletesFromTheHistoryAndBackspacePassesThrough) 
     EXPECT_EQ(combo().text(), "rux");
 }
 
-TEST_F(Form1WindowTest, CapitalLetterCompletesInTheItemsCase) {
+// Typed letters keep their case; only the rest comes from the entry, so what OK runs is
+// what was typed.
+TEST_F(Form1WindowTest, TypedLettersKeepTheirCaseAndOnlyTheRestIsCompleted) {
     buildWithHistory();
     typeChar(edit(), L'R');
-    EXPECT_EQ(combo().text(), "readme.txt");
+    EXPECT_EQ(combo().text(), "Readme.txt");
     EXPECT_EQ(combo().selStart(), 1);
-    EXPECT_EQ(combo().selLength(), 9);
+    EXPECT_EQ(combo().selLength(), 9);  // "eadme.txt"
+    typeChar(edit(), L'U');
+    EXPECT_EQ(combo().text(), "RUn.log");
+    EXPECT_EQ(combo().selStart(), 2);
+    pressKey(edit(), VK_DELETE);
+    pressKey(edit(), VK_RETURN);
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].parameters.value_or("<none>"), "RU");
 }
 
 TEST_F(Form1WindowTest, EnterPressesOkAndNeverCompletes) {

@@ -73,9 +73,10 @@ int main(int argc, char** argv) {
     tarvo::menus::LinuxAssociations menus(
         settingsFile, menuProgram(), tarvo::menus::menuFolders(),
         [&noticeHost](const std::string& notice, bool warning) {
+            // Told while the list file is locked: shown once the lock is released.
             if (noticeHost == nullptr) return;
-            noticeHost->messageBox(nullptr, notice, "Tarvolin", tarvo::MsgButtons::Ok,
-                                   warning ? tarvo::MsgIcon::Exclamation : tarvo::MsgIcon::None);
+            noticeHost->noticeLater(notice,
+                                    warning ? tarvo::MsgIcon::Exclamation : tarvo::MsgIcon::None);
         });
     tarvo::linux_desktop::MenuRegistry registry(menus);
     // Removing every association shows no window, so it needs no display either (a package's

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTimer>
+#include <deque>
 
 #include "frontend/qt/qt_controls.h"
 
@@ -39,10 +41,14 @@ void QtHost::unloadSettings() {
     if (actions_.unloadSettings) actions_.unloadSettings();
 }
 
-MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const std::string& title,
-                             MsgButtons buttons, MsgIcon icon) {
+namespace {
+
+MsgResult showBox(const Window* owner, const std::string& text, const std::string& title,
+                  MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(widgetOf(owner));
     box.setWindowTitle(toQt(title));
+    // Texts name files, and a file name is never markup: shown as it is, letter for letter.
+    box.setTextFormat(Qt::PlainText);
     // The core writes Windows line ends; one break each here.
     box.setText(toQt(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (icon) {
@@ -68,6 +74,37 @@ MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const
     if (r == QMessageBox::Yes) return MsgResult::Yes;
     if (r == QMessageBox::No) return MsgResult::No;
     return MsgResult::Ok;
+}
+
+struct Notice {
+    std::string text;
+    MsgIcon icon;
+};
+// The notices waiting for the event loop, shown one after the other in the order told.
+std::deque<Notice>& pendingNotices() {
+    static std::deque<Notice> notices;
+    return notices;
+}
+
+}  // namespace
+
+MsgResult QtHost::messageBox(const Window* owner, const std::string& text, const std::string& title,
+                             MsgButtons buttons, MsgIcon icon) {
+    return showBox(owner, text, title, buttons, icon);
+}
+
+void QtHost::noticeLater(const std::string& text, MsgIcon icon) {
+    std::deque<Notice>& notices = pendingNotices();
+    notices.push_back({text, icon});
+    if (notices.size() > 1) return;  // the first one's turn of the loop shows it too
+    QTimer::singleShot(0, qApp, [] {
+        std::deque<Notice>& waiting = pendingNotices();
+        while (!waiting.empty()) {
+            showBox(nullptr, waiting.front().text, "Tarvolin", MsgButtons::Ok,
+                    waiting.front().icon);
+            waiting.pop_front();
+        }
+    });
 }
 
 std::string QtHost::inputBox(const Window* owner, const std::string& prompt,

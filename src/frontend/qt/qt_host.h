@@ -34,6 +34,9 @@ public:
                          MsgButtons buttons, MsgIcon icon) override;
     std::string inputBox(const Window* owner, const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
+    // A box with OK and the program's title, shown once control is back in the event loop:
+    // the teller may hold a data file's lock, and no box waits for a person while one is held.
+    void noticeLater(const std::string& text, MsgIcon icon);
 
 private:
     Actions actions_;

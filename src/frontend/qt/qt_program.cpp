@@ -63,11 +63,15 @@ std::string startText(int argc, char** argv, const std::string& folder) {
         if (i > 1) text += ' ';
         text += argv[i];
     }
+    // The switch is known by the text as typed; a file name is always a file name, even one
+    // that the working folder makes into "/cleareg" ("cleareg" in "/"). Start-up takes a text
+    // in double quotes as the path inside them, never as the switch.
     if (text == "--unregister-all") return "/cleareg";
     if (text.empty() || text == "/cleareg" || text.front() == '/') return text;
     std::string base = folder;
     if (base.empty() || base.back() != '/') base += '/';
-    return base + text;
+    const std::string path = base + text;
+    return path == "/cleareg" ? "\"" + path + "\"" : path;
 }
 
 }  // namespace tarvo::qt

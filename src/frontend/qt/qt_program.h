@@ -57,7 +57,7 @@ private:
 // The text start-up takes, from the program's own arguments: every argument after the
 // program's name joined by one blank, so a path the desktop hands over unquoted arrives
 // whole; "--unregister-all" is the Linux name of "/cleareg"; a relative path is made
-// absolute from folder, the working folder.
+// absolute from folder, the working folder (and quoted when that makes it the switch's text).
 std::string startText(int argc, char** argv, const std::string& folder);
 
 }  // namespace tarvo::qt

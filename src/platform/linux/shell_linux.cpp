@@ -10,7 +10,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 extern char** environ;
 
@@ -32,12 +31,25 @@ bool isExecutableFile(const std::string& path) {
            ::access(path.c_str(), X_OK) == 0;
 }
 
-// The "#!" line's interpreter and its one optional argument, as the kernel reads them.
+// The "#!" line's interpreter and its one optional argument, as the kernel reads them. Only
+// a regular file is read: opening a named pipe or a device to look would wait for a writer
+// or take what the device gives.
 std::optional<std::vector<std::string>> interpreterOf(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
     char head[256] = {};
-    in.read(head, sizeof head);
-    const std::string line(head, static_cast<std::size_t>(in.gcount()));
+    std::size_t got = 0;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        while (got < sizeof head) {
+            const ssize_t n = ::read(fd, head + got, sizeof head - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+    }
+    ::close(fd);
+    const std::string line(head, got);
     if (line.size() < 2 || line[0] != '#' || line[1] != '!') return std::nullopt;
     const auto end = line.find('\n');
     if (end == std::string::npos) return std::nullopt;  // longer than the kernel reads
@@ -57,6 +69,23 @@ std::optional<std::vector<std::string>> interpreterOf(const std::string& file) {
     return interpreter;
 }
 
+// The program a file's "#!" line names when it is not there to run the file ("/usr/bin/
+// python9", or the name after "/usr/bin/env" that the search path does not hold); empty when
+// it is there, or when the file has no such line.
+std::string missingInterpreter(const std::string& file) {
+    const auto interpreter = interpreterOf(file);
+    if (!interpreter) return {};
+    const std::string& program = interpreter->front();
+    if (program.front() == '/' && !isExecutableFile(program)) return program;
+    if (baseName(program) == "env" && interpreter->size() == 2) {
+        const std::string& name = interpreter->back();
+        if (name.front() != '-' && name.find_first_of(" \t/") == std::string::npos &&
+            findProgram(name).empty())
+            return name;
+    }
+    return {};
+}
+
 std::string notRunnableQuestion(const std::string& file) {
     return "\"" + baseName(file) +
            "\" is not a program: it is not executable and has no \"#!\" line naming an "
@@ -66,12 +95,32 @@ std::string notRunnableQuestion(const std::string& file) {
 
 }  // namespace
 
+std::string notStartable(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return path + " was not found.";
+        return path + " cannot be reached: " + std::strerror(errno) + ".";
+    }
+    if (S_ISREG(info.st_mode)) return {};
+    const char* what = S_ISDIR(info.st_mode)                            ? "a folder"
+                       : S_ISFIFO(info.st_mode)                         ? "a named pipe"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                       : S_ISSOCK(info.st_mode)                         ? "a socket"
+                                                                        : "no ordinary file";
+    return path + " is " + what + ", not a file that can be run. Nothing was started.";
+}
+
+// A folder that cannot be entered runs nothing: the file would otherwise run in whatever
+// folder the terminal started in. Either way the terminal stays open with the user's shell.
 const char kKeepOpenScript[] =
-    "cd -- \"$1\" || printf '%s\\n' \"Cannot enter the folder $1\"\n"
-    "shift\n"
-    "\"$@\"\n"
-    "status=$?\n"
-    "printf '\\n[%s ended with exit status %d]\\n' \"$1\" \"$status\"\n"
+    "if cd -- \"$1\"; then\n"
+    "  shift\n"
+    "  \"$@\"\n"
+    "  status=$?\n"
+    "  printf '\\n[%s ended with exit status %d]\\n' \"$1\" \"$status\"\n"
+    "else\n"
+    "  printf '\\n%s\\n%s\\n' \"The folder $1 cannot be entered.\" \"Nothing was run.\"\n"
+    "fi\n"
     "exec \"${SHELL:-/bin/sh}\" -i\n";
 
 RunPlan planRun(const std::string& file, const std::vector<std::string>& arguments) {
@@ -90,7 +139,8 @@ RunPlan planRun(const std::string& file, const std::vector<std::string>& argumen
 }
 
 std::vector<std::string> terminalCommand(const std::string& terminal, const std::string& folder,
-                                         const std::vector<std::string>& command) {
+                                         const std::vector<std::string>& command,
+                                         const std::string& title) {
     // x-terminal-emulator is a link to the chosen terminal; its conventions are that
     // terminal's. Debian's ".wrapper" scripts translate xterm's options into a command text,
     // so the terminal behind a wrapper is run itself.
@@ -108,6 +158,14 @@ std::vector<std::string> terminalCommand(const std::string& terminal, const std:
     }
     const std::string name = baseName(program);
     std::vector<std::string> line{program};
+    // Each terminal's own way of naming its window, so that it shows the file it runs rather
+    // than the terminal's own name. The others keep their own title.
+    if (name == "xterm" || name == "uxterm" || name == "lxterm" || name == "xfce4-terminal")
+        line.insert(line.end(), {"-T", title});
+    else if (name == "gnome-terminal")
+        line.insert(line.end(), {"--title", title});
+    else if (name == "konsole")
+        line.insert(line.end(), {"-p", "tabtitle=" + title});
     // Each terminal's own way of saying "run this program with these arguments".
     if (name == "gnome-terminal")
         line.push_back("--");
@@ -186,6 +244,10 @@ ShellResult fail(const std::string& text) {
 }
 }  // namespace
 
+std::string LinuxShell::startRefusal(const std::string& file) {
+    return notStartable(file);
+}
+
 ShellResult LinuxShell::openWithDesktop(const ShellRequest& request) {
     std::string target = request.file;
     // The mail link is written "mailto: address"; the desktop's opener wants no blank.
@@ -208,6 +270,7 @@ ShellResult LinuxShell::execute(const ShellRequest& request) {
                              MsgIcon::Critical);
         return opened;
     }
+    if (std::string why = notStartable(request.file); !why.empty()) return fail(why);
     const std::string folder = request.directory.value_or("");
     const RunPlan plan = planRun(request.file, *request.arguments);
     if (!plan.runnable) {
@@ -221,13 +284,17 @@ ShellResult LinuxShell::execute(const ShellRequest& request) {
         open.directory = request.directory;
         return openWithDesktop(open);
     }
+    if (const std::string missing = missingInterpreter(request.file); !missing.empty())
+        return fail("\"" + baseName(request.file) +
+                    "\" cannot be run: the interpreter its \"#!\" line names, " + missing +
+                    ", was not found.");
     std::vector<std::string> command = plan.command;
     if (request.keepOpen) {
         const std::string terminal = findTerminal();
         if (terminal.empty())
             return fail("No terminal was found to run \"" + baseName(request.file) +
                         "\" in. Set $TERMINAL, or install xterm or another terminal.");
-        command = terminalCommand(terminal, folder, command);
+        command = terminalCommand(terminal, folder, command, baseName(request.file));
     }
     const std::string why = startDetached(command, folder);
     if (!why.empty())

@@ -28,9 +28,11 @@ RunPlan planRun(const std::string& file, const std::vector<std::string>& argumen
 extern const char kKeepOpenScript[];
 // The terminal's command line that runs command in folder through that script, in the way of
 // the terminal that terminal really is (x-terminal-emulator and Debian's ".wrapper" scripts
-// are followed to it).
+// are followed to it), with title as its window's title where the terminal takes one (xterm
+// and its uxterm and lxterm, gnome-terminal, konsole, xfce4-terminal).
 std::vector<std::string> terminalCommand(const std::string& terminal, const std::string& folder,
-                                         const std::vector<std::string>& command);
+                                         const std::vector<std::string>& command,
+                                         const std::string& title);
 // The first terminal found of: $TERMINAL, xdg-terminal-exec, x-terminal-emulator, konsole,
 // gnome-terminal, xfce4-terminal, xterm. Empty when there is none.
 std::string findTerminal();
@@ -44,6 +46,10 @@ std::string findProgram(const std::string& name);
 // Empty on success, else why it failed.
 std::string startDetached(const std::vector<std::string>& command, const std::string& folder);
 
+// Why path cannot be started at all, for the user: "<path> was not found.", or what it is
+// when it is no regular file (a folder, a named pipe, a device); empty for a regular file.
+std::string notStartable(const std::string& path);
+
 class LinuxShell final : public Shell {
 public:
     explicit LinuxShell(Host& host) : host_(host) {}
@@ -53,7 +59,10 @@ public:
     // the desktop's default application. A launch that fails returns why, for the dialog to
     // tell; a link that cannot be opened is told here, since its callers pass results over.
     // Declining to open a file that cannot run is the user's answer: Cancelled.
+    // A file whose "#!" line names an interpreter that is not there is not started, and the
+    // interpreter is named; so is anything that is no regular file (notStartable).
     ShellResult execute(const ShellRequest& request) override;
+    std::string startRefusal(const std::string& file) override;
 
 private:
     ShellResult openWithDesktop(const ShellRequest& request);
