@@ -36,5 +36,5 @@ if(TARVO_TESTS)
     add_test(NAME TarvolinFileManagers
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/desktop/file_managers_e2e.sh
                      $<TARGET_FILE:tarvolin> $<TARGET_FILE:make_menus>)
-    set_tests_properties(TarvolinFileManagers PROPERTIES TIMEOUT 240 RUN_SERIAL ON)
+    set_tests_properties(TarvolinFileManagers PROPERTIES TIMEOUT 300 RUN_SERIAL ON)
 endif()

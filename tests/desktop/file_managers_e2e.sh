@@ -76,6 +76,8 @@ check() {  # check WHAT EXPECTED ACTUAL
         echo "ok: $1"
     else
         echo "FAILED: $1"
+        # For a look at the screen: TARVO_FM_SHOTS=FOLDER keeps a screenshot (ImageMagick).
+        [ -n "${TARVO_FM_SHOTS:-}" ] && import -window root "$TARVO_FM_SHOTS/$((failures + 1)).png"
         echo "  expected: $(printf '%q' "$2")"
         echo "  actual:   $(printf '%q' "$3")"
         failures=$((failures + 1))

@@ -9,6 +9,7 @@
 # Usage: menu_walk.py [--in SUBMENU] [NAME]   (with the system's python3, which has pyatspi)
 import subprocess
 import sys
+import time
 
 import pyatspi
 from gi.repository import GLib
@@ -71,22 +72,60 @@ def popup_items():
     return found
 
 
+def state_of(acc, state):
+    try:
+        return acc.getState().contains(state)
+    except Exception:
+        return False
+
+
+def inside(menus):
+    """The visible items anywhere below the given menus (GTK 4 nests a submenu's page in
+    more than one object of the submenu's name)."""
+    out = []
+
+    def collect(acc, depth):
+        for child in children(acc):
+            try:
+                role = child.getRole()
+            except Exception:
+                continue
+            if role in ITEMS and state_of(child, pyatspi.STATE_VISIBLE):
+                out.append(child)
+            if depth < 10:
+                collect(child, depth + 1)
+
+    for menu in menus:
+        collect(menu, 0)
+    return out
+
+
 def from_tree(items):
+    menus = []
     if submenu is not None:
-        menus = [i for i in items if i.getRole() == pyatspi.ROLE_MENU and i.name == submenu]
+        menus = [i for i in items if i.getRole() in ITEMS and i.name == submenu]
         if not menus:
             return 0 if pick is None else 1
-        items = []
-        for child in children(menus[0]):
-            if child.getRole() in ITEMS and child.getState().contains(pyatspi.STATE_VISIBLE):
-                items.append(child)
-    for item in items:
-        if pick is None:
-            print(item.name)
-        elif item.name == pick:
-            item.queryAction().doAction(0)
-            return 0
-    return 0 if pick is None else 1
+        items = inside(menus)
+    if pick is None:
+        seen = []
+        for item in items:
+            if item.name not in seen:
+                seen.append(item.name)
+                print(item.name)
+        return 0
+    matches = [i for i in items if i.name == pick]
+    if not matches:
+        return 1
+    showing = [i for i in matches if state_of(i, pyatspi.STATE_SHOWING)]
+    if not showing and menus:
+        # A submenu that is not open: open it first, then take the item it shows.
+        menus[0].queryAction().doAction(0)
+        time.sleep(0.8)
+        showing = [i for i in inside(menus) if i.name == pick and
+                   state_of(i, pyatspi.STATE_SHOWING)]
+    (showing or matches)[0].queryAction().doAction(0)
+    return 0
 
 
 def by_focus():
@@ -110,6 +149,7 @@ def by_focus():
             if name == submenu:
                 subprocess.run(["xdotool", "key", "Right"], check=False)
                 state["inside"] = True
+                state["pause"] = 5  # a submenu slides in (GTK 4) before it takes keys
                 names.clear()
             return
         if pick is not None and name == pick:
@@ -120,6 +160,9 @@ def by_focus():
         if state["done"] or state["steps"] >= 40:
             pyatspi.Registry.stop()
             return False
+        if state.get("pause", 0) > 0:
+            state["pause"] -= 1
+            return True
         state["steps"] += 1
         subprocess.run(["xdotool", "key", "Down"], check=False)
         return True

@@ -155,6 +155,7 @@ check "--unregister-all without a display" "0" "$?"
 
 # 4. An entry it cannot remove (an actions file that cannot be read) is named on standard
 # error, and the exit code says so.
+rm -f "$XDG_CONFIG_HOME/Thunar/uca.xml"  # what step 3 left there
 mkdir -p "$XDG_CONFIG_HOME/Thunar/uca.xml"
 env -u DISPLAY timeout 10 "$tarvolin" --unregister-all 2>"$work/unregister.err"
 check "--unregister-all with an unreadable uca.xml" "1" "$?"
