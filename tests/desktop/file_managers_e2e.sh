@@ -196,6 +196,12 @@ run_manager() {  # run_manager NAME CLASS COMMAND...  (the folder or file comes 
     sleep 1.5  # type-ahead forgets what was typed
 
     menu_on notes.log
+    # "Open With" lists Tarvolin but never makes it what opens the file: the menu's first
+    # item, the program a double-click starts, is another.
+    local first
+    first=$(walk | head -n1)
+    check "$name: the first item is another program's" "yes" \
+        "$([ -n "$first" ] && ! grep -q Tarvolin <<<"$first" && echo yes || echo "${first:-none}")"
     walk "${submenu[@]}" Tarvolin >/dev/null
     check "$name: the entry for a listed file" "0" "$?"
     local found=
