@@ -37,4 +37,20 @@ if(TARVO_TESTS)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/desktop/file_managers_e2e.sh
                      $<TARGET_FILE:tarvolin> $<TARGET_FILE:make_menus>)
     set_tests_properties(TarvolinFileManagers PROPERTIES TIMEOUT 300 RUN_SERIAL ON)
+
+    # Both windows, the Browse menu, the input box and a message box as a screen reader reads
+    # them over the accessibility bus (AT-SPI), and every control reached with Tab.
+    add_test(NAME TarvolinAccessibility
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/qt/a11y.sh $<TARGET_FILE:tarvolin>)
+    set_tests_properties(TarvolinAccessibility PROPERTIES TIMEOUT 180 RUN_SERIAL ON)
+
+    # The windows' geometry where text is large: at twice the scale, and with the fonts at
+    # 192 dpi without scaling (the logical DPI itself doubles).
+    add_test(NAME TarvolinLargeText.Scale2 COMMAND tarvolin_widget_tests --gtest_filter=QtLargeText.*)
+    set_tests_properties(TarvolinLargeText.Scale2 PROPERTIES
+                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2")
+    add_test(NAME TarvolinLargeText.FontDpi192
+             COMMAND tarvolin_widget_tests --gtest_filter=QtLargeText.*)
+    set_tests_properties(TarvolinLargeText.FontDpi192 PROPERTIES ENVIRONMENT
+                         "QT_QPA_PLATFORM=offscreen;QT_ENABLE_HIGHDPI_SCALING=0;QT_FONT_DPI=192")
 endif()

@@ -92,7 +92,9 @@ for f in /usr/share/applications/tarvolin.desktop \
 done
 echo "check-deb: the package was removed"
 
-left=$(cd "$home" && find . \( -type f -o -type l \) ! -path ./.config/tarvolin/Settings.ini)
+# The list stays, and so does the note that the user turned the entries off.
+left=$(cd "$home" && find . \( -type f -o -type l \) ! -path ./.config/tarvolin/Settings.ini \
+    ! -path ./.local/state/tarvolin/entries-off)
 [ -z "$left" ] || fail "left in the home folder: $left"
-echo "check-deb: nothing of tarvolin's is left in the home folder but the user's list"
+echo "check-deb: nothing of tarvolin's is left in the home folder but the user's list and choice"
 echo "check-deb: passed"

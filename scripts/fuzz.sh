@@ -24,11 +24,14 @@ tarvo_install_missing "${need[@]}"
 
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_QT=OFF \
     -DTARVO_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target profile_fuzzer command_line_fuzzer >"$build/build.log" 2>&1 ||
+targets="profile_fuzzer command_line_fuzzer thunar_actions_fuzzer mime_database_fuzzer
+    desktop_entry_fuzzer"
+# shellcheck disable=SC2086
+cmake --build "$build" -j 2 --target $targets >"$build/build.log" 2>&1 ||
     { cat "$build/build.log"; exit 1; }
 
 status=0
-for target in profile_fuzzer command_line_fuzzer; do
+for target in $targets; do
     seeds=fuzz/corpus/${target%_fuzzer}
     corpus=$build/corpus/$target
     mkdir -p "$corpus"

@@ -12,12 +12,12 @@ root=$(pwd)
 # shellcheck source=packages.sh
 source scripts/packages.sh
 tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
-    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml || exit 1
-# The file managers whose menus the end-to-end test opens, a window manager, a session bus and
-# the accessibility bus it reads the menus through.
+    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml \
+    python3-pyatspi at-spi2-core dbus-x11 dbus-daemon || exit 1
+# The file managers whose menus their end-to-end test opens, and the window manager it runs
+# them under (it reads the menus over the accessibility bus installed above).
 tarvo_install_missing thunar nemo dolphin nautilus python3-nautilus caja caja-actions pcmanfm-qt \
-    openbox dbus-daemon at-spi2-core python3-pyatspi \
-    || exit 1
+    openbox || exit 1
 
 jobs=$(nproc)
 logs=$(mktemp -d)

@@ -22,6 +22,15 @@ int px(int twips, double dpi) {
     return static_cast<int>(std::lround(twips * dpi / 1440.0));
 }
 
+// Where a control of the table stands: its twips in pixels, moved back inside the client area
+// where the table has part of it outside (">" stands over the top right corner by design).
+QRect placed(const ControlSpec& c, double dpi, int clientWidth) {
+    QRect r(px(c.left, dpi), px(c.top, dpi), px(c.width, dpi), px(c.height, dpi));
+    if (r.right() >= px(clientWidth, dpi)) r.moveRight(px(clientWidth, dpi) - 1);
+    if (r.top() < 0) r.moveTop(0);
+    return r;
+}
+
 TEST(QtDialog, EveryControlStandsWhereTheTableSaysAtEachDpi) {
     for (const double dpi : {96.0, 144.0, 120.0}) {
         QtRig rig(dpi);
@@ -30,12 +39,15 @@ TEST(QtDialog, EveryControlStandsWhereTheTableSaysAtEachDpi) {
         EXPECT_EQ(form.size(), QSize(px(table.clientWidth, dpi), px(table.clientHeight, dpi)));
         for (const ControlSpec& c : table.controls) {
             const QWidget* w = form.find(c.name)->widget();
-            EXPECT_EQ(w->geometry(),
-                      QRect(px(c.left, dpi), px(c.top, dpi), px(c.width, dpi), px(c.height, dpi)))
-                << c.name << " at " << dpi;
+            EXPECT_EQ(w->geometry(), placed(c, dpi, table.clientWidth)) << c.name << " at " << dpi;
             // What the form reads back is what the table wrote, not the rounded pixels.
             EXPECT_EQ(form.find(c.name)->width(), c.width) << c.name;
+            EXPECT_EQ(form.find(c.name)->left(), c.left) << c.name;
+            EXPECT_EQ(form.find(c.name)->top(), c.top) << c.name;
         }
+        // ">" in the top right corner, whole.
+        const QRect width = form.find("CMD_WIDTH")->widget()->geometry();
+        EXPECT_EQ(width.topRight(), QPoint(form.width() - 1, 0)) << dpi;
         EXPECT_EQ(form.window().width(), kCollapsedWidth);
     }
 }
@@ -188,6 +200,7 @@ TEST_F(QtDialogLoaded, ExpandAndCollapseFollowTheScreenAndComeBackExactly) {
     const int grow = wide.windowWidth - kCollapsedWidth;
     EXPECT_EQ(rig.combo()->width(), px(table.find("cmbArg")->width + grow, 96));
     EXPECT_EQ(rig.widget("CMD_OK")->x(), px(table.find("CMD_OK")->left + grow, 96));
+    EXPECT_EQ(rig.widget("CMD_WIDTH")->geometry().topRight(), QPoint(rig.dialog().width() - 1, 0));
 
     QTest::mouseClick(rig.widget("CMD_WIDTH"), Qt::LeftButton);
     EXPECT_EQ(rig.dialog().window().width(), kCollapsedWidth);
@@ -195,7 +208,7 @@ TEST_F(QtDialogLoaded, ExpandAndCollapseFollowTheScreenAndComeBackExactly) {
     EXPECT_EQ(static_cast<QPushButton*>(rig.widget("CMD_WIDTH"))->text(), ">");
     for (const ControlSpec& c : table.controls)
         EXPECT_EQ(rig.dialog().find(c.name)->widget()->geometry(),
-                  QRect(px(c.left, 96), px(c.top, 96), px(c.width, 96), px(c.height, 96)))
+                  placed(c, 96, table.clientWidth))
             << c.name;
 }
 

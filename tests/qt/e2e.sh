@@ -153,16 +153,16 @@ copies=
 env -u DISPLAY timeout 10 "$tarvolin" --unregister-all
 check "--unregister-all without a display" "0" "$?"
 
-# 4. An entry it cannot remove (an actions file that cannot be read) is named on standard
-# error, and the exit code says so.
-rm -f "$XDG_CONFIG_HOME/Thunar/uca.xml"  # what step 3 left there
-mkdir -p "$XDG_CONFIG_HOME/Thunar/uca.xml"
+# 5. An entry it cannot remove (an actions file that cannot be read: here a folder in its
+# place) is named on standard error, and the exit code says so.
+uca="$XDG_CONFIG_HOME/Thunar/uca.xml"
+[ -e "$uca" ] && mv "$uca" "$work/uca.xml.kept"
+mkdir -p "$uca"
 env -u DISPLAY timeout 10 "$tarvolin" --unregister-all 2>"$work/unregister.err"
 check "--unregister-all with an unreadable uca.xml" "1" "$?"
 check "--unregister-all names it" \
-    "tarvolin: could not remove Tarvolin's entries from $XDG_CONFIG_HOME/Thunar/uca.xml" \
-    "$(cat "$work/unregister.err")"
-rmdir "$XDG_CONFIG_HOME/Thunar/uca.xml"
+    "tarvolin: could not remove Tarvolin's entries from $uca" "$(cat "$work/unregister.err")"
+rmdir "$uca"
 
 [ "$failures" -eq 0 ] && echo "all end-to-end checks passed"
 [ "$failures" -eq 0 ]

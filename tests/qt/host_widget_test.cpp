@@ -78,6 +78,7 @@ TEST(QtMessageBoxes, ANoteWaitsUntilTheListFileIsUnlocked) {
     TempFolder temp;
     const ScopedEnv data("XDG_DATA_HOME", temp.file("data"));
     const ScopedEnv config("XDG_CONFIG_HOME", temp.file("config"));
+    const ScopedEnv state("XDG_STATE_HOME", temp.file("state"));
     const ScopedEnv dataDirs("XDG_DATA_DIRS", temp.file("none"));
     const ScopedEnv configDirs("XDG_CONFIG_DIRS", temp.file("none"));
     const std::string settings = temp.file("Settings.ini");

@@ -56,6 +56,7 @@ struct Home {
         folders.systemThunar = {dir.file("etc/Thunar")};
         folders.mimeGlobs = {dir.file("data/mime/globs2"), dir.file("usr/mime/globs2")};
         folders.entriesOff = dir.file("state/tarvolin/entries-off");
+        folders.thunarMade = dir.file("state/tarvolin/thunar-made");
         fs::ensureFolderPath(dir.file("usr/mime"));
         dir.write("usr/mime/globs2", kGlobs);
     }
@@ -274,8 +275,8 @@ TEST(LinuxMenus, ListChangesReachEveryMenuAndOnlyOursAreDeleted) {
     EXPECT_FALSE(home.exists("data/kio/servicemenus/tarvolin-sh.desktop"));
     EXPECT_FALSE(home.exists("data/nemo/actions/tarvolin-sh.nemo_action"));
     EXPECT_FALSE(home.exists("data/applications/tarvolin.desktop"));
-    // The file holds nothing but ours: it stays, as Thunar keeps it, with ours taken out.
-    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // made by us, it held only ours
+    EXPECT_FALSE(home.exists("state/tarvolin/thunar-made"));
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
 }
 
@@ -359,7 +360,7 @@ TEST(ThunarActions, WithoutAUserFileTheSystemsDefaultIsTheStart) {
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));  // nothing of the user's to keep
 
     ASSERT_TRUE(home.regenerate({}).ok);
-    EXPECT_EQ(home.read("config/Thunar/uca.xml"), system);  // kept, with ours taken out
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));  // Thunar reads the system's again
     EXPECT_FALSE(home.exists("config/Thunar/uca.xml.bak"));
     EXPECT_EQ(home.read("etc/Thunar/uca.xml"), system);
 }
@@ -383,7 +384,9 @@ TEST(ThunarActions, AFileThatCannotBeReadIsLeftToItsOwner) {
         "with arguments (added by Tarvolin)</description></action></actions>",
         {thunarAction("tarvolin", "txt")});
     ASSERT_TRUE(merged);
-    EXPECT_EQ(*merged, "<actions a=\"x>y\">\n" + thunarAction("tarvolin", "txt") + "</actions>");
+    EXPECT_EQ(*merged, "<actions a=\"x>y\">" + thunarAction("tarvolin", "txt") + "</actions>");
+    // Taken out again, they leave the line as it was.
+    EXPECT_EQ(mergeThunarActions(*merged, {}), "<actions a=\"x>y\"></actions>");
 }
 
 // A user's file is rewritten, never deleted: one emptied by hand (to be rid of Thunar's
@@ -417,6 +420,25 @@ TEST(ThunarActions, TheUsersFileIsNeverDeletedAndALinkStaysALink) {
         EXPECT_TRUE(isLink());
         EXPECT_EQ(home.read("dotfiles/uca.xml"), users);
     }
+}
+
+// A file the program made becomes the user's as soon as it holds anything of theirs.
+TEST(ThunarActions, AFileWeMadeIsTheUsersOnceTheyAddToIt) {
+    Home home;
+    ASSERT_TRUE(home.regenerate({"txt"}).ok);
+    const std::string mine = "<action><name>Mine</name><unique-id>1-1</unique-id></action>\n";
+    std::string uca = home.read("config/Thunar/uca.xml");
+    uca.insert(uca.find("<action>"), mine);
+    home.dir.write("config/Thunar/uca.xml", uca);
+    ASSERT_TRUE(home.regenerate({}).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n" + mine + "</actions>\n");
+    EXPECT_FALSE(home.exists("state/tarvolin/thunar-made"));
+    // The user takes their action out again: still theirs, never deleted.
+    home.dir.write("config/Thunar/uca.xml", emptyThunarFile());
+    ASSERT_TRUE(home.regenerate({"txt"}).ok);
+    ASSERT_TRUE(home.regenerate({}).ok);
+    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
 }
 
 // Only an action the program wrote is taken for the program's: a user's action whose id
@@ -466,6 +488,8 @@ TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
         ScopedEnv config("XDG_CONFIG_HOME", "/cfg/");
         ScopedEnv dirs("XDG_DATA_DIRS", "/a:/b/:relative:/a");
         ScopedEnv configDirs("XDG_CONFIG_DIRS", "");
+        ScopedEnv state("XDG_STATE_HOME", "relative/ignored");
+        ScopedEnv desktops("XDG_CURRENT_DESKTOP", "KDE:Plasma");
         const MenuFolders folders = menuFolders();
         EXPECT_EQ(folders.dolphin, "/home/u/.local/share/kio/servicemenus");
         EXPECT_EQ(folders.nemo, "/home/u/.local/share/nemo/actions");
@@ -475,6 +499,14 @@ TEST(LinuxMenus, FoldersFollowTheBaseDirectoryVariables) {
         EXPECT_EQ(folders.mimeGlobs,
                   (std::vector<std::string>{"/home/u/.local/share/mime/globs2", "/a/mime/globs2",
                                             "/b/mime/globs2"}));
+        EXPECT_EQ(folders.mimeApps, "/cfg/mimeapps.list");
+        EXPECT_EQ(folders.configDirs, (std::vector<std::string>{"/cfg", "/etc/xdg"}));
+        EXPECT_EQ(folders.applicationDirs,
+                  (std::vector<std::string>{"/home/u/.local/share/applications", "/a/applications",
+                                            "/b/applications"}));
+        EXPECT_EQ(folders.addedRecord, "/home/u/.local/state/tarvolin/added-associations.list");
+        EXPECT_EQ(folders.entriesOff, "/home/u/.local/state/tarvolin/entries-off");
+        EXPECT_EQ(folders.desktops, (std::vector<std::string>{"kde", "plasma"}));
     }
 }
 
@@ -516,7 +548,7 @@ TEST(LinuxAssociations, MenusFollowTheWindowsChangesAndTheCleanUp) {
     EXPECT_TRUE(cleanUp.removeExtension("sh"));
     for (const char* folder : {"data/kio/servicemenus", "data/nemo/actions"})
         EXPECT_TRUE(fs::listFolder(home.dir.file(folder)).empty()) << folder;
-    EXPECT_EQ(home.read("config/Thunar/uca.xml"), emptyThunarFile());
+    EXPECT_FALSE(home.exists("config/Thunar/uca.xml"));
     EXPECT_EQ(readAssociationList(list), (std::vector<std::string>{"zzq", "sh"}));
 
     EXPECT_TRUE(cleanUp.refresh().ok);

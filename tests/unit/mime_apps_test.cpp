@@ -156,6 +156,18 @@ TEST(AddedAssociations, TheUsersOwnItemsAreNeverTakenOut) {
     EXPECT_EQ(home.mimeApps(), "[Added Associations]\nimage/png=edit.desktop;\n");
 }
 
+// A cache an older version's entry went into (it listed types) no longer names the program.
+TEST(AddedAssociations, TheUsersDesktopCacheNoLongerNamesTheProgram) {
+    Home home;
+    fs::ensureFolderPath(home.dir.file("data/applications"));
+    home.dir.write("data/applications/mimeinfo.cache",
+                   "[MIME Cache]\ntext/plain=tarvolin.desktop;mine.desktop;\n"
+                   "text/x-log=tarvolin.desktop;\nimage/png=mine.desktop;\n");
+    ASSERT_TRUE(home.regenerate({"txt"}).ok);
+    EXPECT_EQ(home.dir.read("data/applications/mimeinfo.cache"),
+              "[MIME Cache]\ntext/plain=mine.desktop;\nimage/png=mine.desktop;\n");
+}
+
 TEST(AddedAssociations, AFileThatCannotBeReadIsNamedAndLeftAlone) {
     Home home;
     fs::ensureFolderPath(home.dir.file("config/mimeapps.list"));  // a folder: unreadable

@@ -2,6 +2,8 @@
 #include "frontend/qt/qt_controls.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -12,7 +14,10 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <cmath>
+
+#include "frontend/qt/qt_widgets.h"
 
 namespace tarvo::qt {
 
@@ -63,6 +68,10 @@ int TwipsCache::write(Axis axis, int twips, const FormMetrics& m) {
     return pixels_[axis];
 }
 
+void TwipsCache::placed(Axis axis, int pixels) {
+    if (set_[axis]) pixels_[axis] = pixels;
+}
+
 // --- every control -------------------------------------------------------------------------
 
 QtControl::QtControl(QWidget* widget, const ControlSpec& spec, const FormMetrics& metrics)
@@ -82,16 +91,41 @@ int QtControl::height() const {
 }
 
 void QtControl::setLeft(int twips) {
-    widget_->move(cache_.write(TwipsCache::Left, twips, metrics_), widget_->y());
+    design_.moveLeft(cache_.write(TwipsCache::Left, twips, metrics_));
+    place();
 }
 void QtControl::setTop(int twips) {
-    widget_->move(widget_->x(), cache_.write(TwipsCache::Top, twips, metrics_));
+    design_.moveTop(cache_.write(TwipsCache::Top, twips, metrics_));
+    place();
 }
 void QtControl::setWidth(int twips) {
-    widget_->resize(cache_.write(TwipsCache::Width, twips, metrics_), widget_->height());
+    design_.setWidth(cache_.write(TwipsCache::Width, twips, metrics_));
+    place();
 }
 void QtControl::setHeight(int twips) {
-    widget_->resize(widget_->width(), cache_.write(TwipsCache::Height, twips, metrics_));
+    design_.setHeight(cache_.write(TwipsCache::Height, twips, metrics_));
+    place();
+}
+
+void QtControl::shiftRight(int pixels) {
+    design_.translate(pixels, 0);
+    place();
+}
+
+void QtControl::growTo(int pixels) {
+    design_.setWidth(pixels);
+    place();
+}
+
+void QtControl::place() {
+    QRect r = design_;
+    if (const QWidget* parent = widget_->parentWidget()) {
+        r.moveLeft(std::clamp(r.left(), 0, std::max(0, parent->width() - r.width())));
+        r.moveTop(std::clamp(r.top(), 0, std::max(0, parent->height() - r.height())));
+    }
+    widget_->setGeometry(r);
+    cache_.placed(TwipsCache::Left, r.x());
+    cache_.placed(TwipsCache::Top, r.y());
 }
 
 std::string QtControl::caption() const {
@@ -105,12 +139,15 @@ std::string QtControl::caption() const {
 void QtControl::setCaption(const std::string& text) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget_))
         button->setText(toQt(text));
+    else if (auto* data = dynamic_cast<DataLabel*>(widget_))
+        data->setData(toQt(text));
     else if (auto* label = qobject_cast<QLabel*>(widget_))
         label->setText(toQt(text));
     else if (auto* frame = qobject_cast<QGroupBox*>(widget_))
         frame->setTitle(toQt(text));
     else if (auto* box = qobject_cast<QComboBox*>(widget_))
         box->setEditText(toQt(text));
+    if (captionChanged) captionChanged(text);
 }
 
 bool QtControl::enabled() const {
@@ -333,6 +370,10 @@ double QtWindow::screenWidth() const {
 
 std::string QtWindow::popupMenu(const std::vector<MenuItem>& items, int x, int y) {
     QMenu menu(dialog_);
+    // A screen reader names the menu after the button that opened it, which has the focus.
+    if (QWidget* owner = QApplication::focusWidget(); owner && owner->window() == dialog_)
+        if (QAccessibleInterface* button = QAccessible::queryAccessibleInterface(owner))
+            menu.setAccessibleName(button->text(QAccessible::Name));
     for (const auto& item : items) {
         if (item.caption == "-") {
             menu.addSeparator();

@@ -2,8 +2,10 @@
 // wraps its Qt widget and converts twips to pixels by the form's DPI.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <array>
+#include <functional>
 #include <string>
 
 #include "platform/controls.h"
@@ -37,7 +39,11 @@ class TwipsCache {
 public:
     enum Axis { Left, Top, Width, Height };
     int read(Axis axis, int currentPixels, const FormMetrics& m) const;
+    // Records the twips and returns the pixels they give.
     int write(Axis axis, int twips, const FormMetrics& m);
+    // The pixels the widget really got for the twips last written (a control kept inside its
+    // window stands a little off the pixels its twips give).
+    void placed(Axis axis, int pixels);
 
 private:
     std::array<int, 4> twips_{};
@@ -67,12 +73,24 @@ public:
     bool visible() const override;
     void setVisible(bool on) override;
 
+    // Called with the new caption each time the form sets one.
+    std::function<void(const std::string&)> captionChanged;
+    // Moves the control by pixels, as a control further left on its row grew to its text.
+    void shiftRight(int pixels);
+    // Widens the control to pixels, for a caption longer than the table's width.
+    void growTo(int pixels);
+
 protected:
+    // Puts the widget where its twips say, moved back inside its parent where they would put
+    // part of it outside (the ">" button stands over the dialog's top right corner by design).
+    void place();
+
     QWidget* widget_;
     std::string name_;
     ControlKind kind_;
     const FormMetrics& metrics_;
     mutable TwipsCache cache_;
+    QRect design_;  // pixels, as the twips give them
 };
 
 class QtCheckBox final : public QtControl, public CheckBox {

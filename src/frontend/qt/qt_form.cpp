@@ -18,6 +18,9 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "frontend/qt/qt_accessible.h"
+#include "frontend/qt/qt_widgets.h"
+
 namespace tarvo::qt {
 namespace {
 
@@ -73,6 +76,7 @@ QtForm::QtForm(const FormSpec& layout, BuildOptions options) : spec_(layout) {
     // Controls stand in front of the frames they overlap, as on Windows.
     for (const auto& control : controls_)
         if (control->kind() != ControlKind::Frame) control->widget()->raise();
+    keepLabelsApart();
 
     // Tab order follows the table's indices among the controls that take the focus.
     std::vector<QtControl*> tabs;
@@ -114,7 +118,7 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
     std::unique_ptr<QtControl> control;
     switch (spec.kind) {
         case ControlKind::Button: {
-            auto* button = new QPushButton(toQt(spec.caption), parent);
+            auto* button = new FocusButton(toQt(spec.caption), parent);
             button->setDefault(spec.defaultButton);
             connect(button, &QPushButton::clicked, this, [this, name = spec.name] {
                 if (events.click) events.click(name);
@@ -143,7 +147,7 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
             break;
         }
         case ControlKind::ListBox: {
-            auto* list = new QListWidget(parent);
+            auto* list = new FocusListBox(parent);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             // After the selection has changed: the current row moves before it does.
             connect(list, &QListWidget::itemSelectionChanged, this, [this, name = spec.name] {
@@ -154,19 +158,16 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
             break;
         }
         case ControlKind::Frame: {
-            auto* frame = new QGroupBox(toQt(spec.caption).trimmed(), parent);
-            frame->setFlat(false);
-            widget = frame;
+            widget = new FrameBox(toQt(spec.caption).trimmed(), parent);
             break;
         }
         case ControlKind::LinkLabel: {
-            auto* label = new QLabel(labelText(spec.caption), parent);
-            label->setTextFormat(Qt::PlainText);
-            QPalette palette = label->palette();
-            palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-            label->setPalette(palette);
-            label->setCursor(Qt::PointingHandCursor);
-            widget = label;
+            auto* link = new LinkLabel(labelText(spec.caption), parent);
+            link->activated = [this, name = spec.name] {
+                if (events.click) events.click(name);
+            };
+            setAccessibleKind(link, AccessibleKind::Link);
+            widget = link;
             break;
         }
         case ControlKind::Image: {
@@ -177,6 +178,10 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
         }
         case ControlKind::Label:
         default: {
+            if (spec.showsData) {
+                widget = new DataLabel(toQt(spec.caption), parent);
+                break;
+            }
             auto* label = new QLabel(labelText(spec.caption), parent);
             label->setTextFormat(Qt::PlainText);
             widget = label;
@@ -192,10 +197,12 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
     control->setWidth(spec.width);
     control->setHeight(spec.height);
     // The desktop's face is often wider than the one the table was measured in: a short
-    // label grows to its text instead of losing its last letters.
-    if (spec.kind == ControlKind::Label || spec.kind == ControlKind::LinkLabel) {
+    // label grows to its text instead of losing its last letters. A label showing data keeps
+    // its size and cuts its text with an ellipsis.
+    if ((spec.kind == ControlKind::Label || spec.kind == ControlKind::LinkLabel) &&
+        !spec.showsData) {
         const int natural = widget->sizeHint().width();
-        if (natural > widget->width()) widget->resize(natural, widget->height());
+        if (natural > widget->width()) control->growTo(natural);
     }
     widget->setEnabled(spec.enabled);
     if (!spec.visible) widget->setVisible(false);
@@ -213,6 +220,32 @@ QWidget* QtForm::createWidget(const ControlSpec& spec, QWidget* parent) {
         watch(list->viewport(), spec.acceptsDrops);
     }
     return widget;
+}
+
+// A caption that grew to its text keeps a blank's distance from the control that follows it
+// on its row; that control moves right, and with it every control of its column, so the
+// column stays aligned ("Website:" and "Email:" and their links).
+void QtForm::keepLabelsApart() {
+    const int gap = metrics_.pixels(kLabelGap);
+    for (const auto& label : controls_) {
+        if (label->kind() != ControlKind::Label || dynamic_cast<DataLabel*>(label->widget()))
+            continue;
+        const QRect text = label->widget()->geometry();
+        for (const auto& next : controls_) {
+            const QRect other = next->widget()->geometry();
+            if (next == label || next->widget()->parentWidget() != label->widget()->parentWidget() ||
+                other.left() <= text.left() || other.top() > text.bottom() ||
+                other.bottom() < text.top())
+                continue;
+            const int need = text.right() + 1 + gap - other.left();
+            if (need <= 0) continue;
+            const int column = other.left();
+            for (const auto& c : controls_)
+                if (c->widget()->parentWidget() == label->widget()->parentWidget() &&
+                    c->widget()->x() == column)
+                    c->shiftRight(need);
+        }
+    }
 }
 
 void QtForm::watch(QWidget* widget, bool drops) {
@@ -270,11 +303,10 @@ bool QtForm::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Drop:
             return handleDrag(watched, event);
         case QEvent::MouseButtonRelease: {
-            // Labels, link labels and the image report their clicks; buttons report their own.
+            // Labels and the image report their clicks; buttons and links report their own.
             QtControl* c = controlOf(watched);
             if (c && events.click &&
-                (c->kind() == ControlKind::LinkLabel || c->kind() == ControlKind::Label ||
-                 c->kind() == ControlKind::Image) &&
+                (c->kind() == ControlKind::Label || c->kind() == ControlKind::Image) &&
                 watched == c->widget())
                 events.click(c->name());
             return false;

@@ -61,6 +61,9 @@ public:
     // Shows the window with the focus on the first control in tab order.
     void showForm();
 
+    // The least room between a caption and the control after it on its row, in twips.
+    static constexpr int kLabelGap = 60;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -76,6 +79,7 @@ private:
     bool handleKey(QObject* watched, QKeyEvent* key);
     bool handleDrag(QObject* watched, QEvent* event);
     void watch(QWidget* widget, bool drops);
+    void keepLabelsApart();
 
     FormSpec spec_;
     FormMetrics metrics_;

@@ -1,9 +1,15 @@
 // Wires the forms' event procedures to the Qt windows.
 #include "frontend/qt/qt_windows.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
+
+#include "frontend/qt/qt_accessible.h"
 
 #include "dialog/form1_layout.h"
 #include "settings/settings_layout.h"
@@ -34,6 +40,46 @@ Form1Window::Form1Window(Form1Services services, BuildOptions options)
     e.close = [services] { services.host.unloadDialog(); };
     e.keyPreview = [this](int key) { return form1_.Form_KeyPress(key); };
     e.keyPress["cmbArg"] = [this](int key) { return form1_.cmbArg_KeyPress(key); };
+    nameControls();
+}
+
+// Names a screen reader speaks in words where the captions are signs or absent; every other
+// control is read by its caption.
+void Form1Window::nameControls() {
+    QtForm& f = *form_;
+    auto* box = static_cast<QComboBox*>(f.find("cmbArg")->widget());
+    setAccessibleKind(box, AccessibleKind::ArgumentBox);
+    const auto nameBox = [box](const QString& name) {
+        box->setAccessibleName(name);
+        box->lineEdit()->setAccessibleName(name);
+        box->view()->setAccessibleName(name);
+    };
+    nameBox(QStringLiteral("Arguments"));
+    // The file's name comes with the label that shows it.
+    f.find("Label1")->captionChanged = [this, nameBox](const std::string&) {
+        nameBox(QStringLiteral("Arguments for ") + toQt(form1_.FILEName));
+    };
+
+    QWidget* width = f.find("CMD_WIDTH")->widget();
+    setAccessibleKind(width, AccessibleKind::DisclosureButton);
+    const auto nameWidth = [width](const std::string& caption) {
+        const bool expanded = caption == "<";
+        width->setAccessibleName(expanded ? QStringLiteral("Fewer options")
+                                          : QStringLiteral("More options"));
+        // Said in place of the tool tip ("Expand"), which would contradict the expanded state.
+        width->setAccessibleDescription(expanded ? QStringLiteral("Narrow the window again")
+                                                 : QStringLiteral("Widen the window"));
+        setExpanded(width, expanded);
+    };
+    nameWidth(f.find("CMD_WIDTH")->caption());
+    f.find("CMD_WIDTH")->captionChanged = nameWidth;
+
+    f.find("CMD_About")->widget()->setAccessibleName(QStringLiteral("Settings"));
+    f.find("Check1")->widget()->setAccessibleDescription(
+        QStringLiteral("Run the file in a terminal that stays open"));
+    f.find("CMD_Browse")->widget()->setAccessibleDescription(
+        QStringLiteral("Add files or folders to the arguments"));
+    f.find("Label1")->widget()->setAccessibleDescription(QStringLiteral("The file to run"));
 }
 
 void Form1Window::onClick(const std::string& control) {
@@ -100,6 +146,16 @@ SettingsWindow::SettingsWindow(SettingsServices services, BuildOptions options)
     f.events.click = [this](const std::string& control) { settings_->click(control); };
     // The close box unloads the window the same way as OK.
     f.events.close = [&host = services.host] { host.unloadSettings(); };
+
+    // The list is named by its frame's caption; each link by its address, labelled by the
+    // caption before it; the picture is the program's icon.
+    auto* frame = static_cast<QGroupBox*>(f.find("Frame2")->widget());
+    f.find("List1")->widget()->setAccessibleName(nameFromCaption(frame->title()));
+    static_cast<QLabel*>(f.find("Label3")->widget())->setBuddy(f.find("lbl_MAIL")->widget());
+    static_cast<QLabel*>(f.find("Label4")->widget())->setBuddy(f.find("lbl_WWW")->widget());
+    f.find("lbl_MAIL")->widget()->setAccessibleDescription(QStringLiteral("Write an email"));
+    f.find("lbl_WWW")->widget()->setAccessibleDescription(QStringLiteral("Open the website"));
+    f.find("Image1")->widget()->setAccessibleName(QStringLiteral("Tarvolin"));
 }
 
 SettingsWindow::~SettingsWindow() = default;

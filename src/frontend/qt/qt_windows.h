@@ -23,6 +23,7 @@ public:
 private:
     static Form1Controls controlsOf(QtForm& form);
     void onClick(const std::string& control);
+    void nameControls();
 
     std::unique_ptr<QtForm> form_;
     Form1 form1_;

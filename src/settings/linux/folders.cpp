@@ -78,6 +78,7 @@ MenuFolders menuFolders() {
     if (!stateHome.empty()) {
         folders.addedRecord = stateHome + "/tarvolin/added-associations.list";
         folders.entriesOff = stateHome + "/tarvolin/entries-off";
+        folders.thunarMade = stateHome + "/tarvolin/thunar-made";
     }
     for (const auto& dir : envFolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
         folders.mimeGlobs.push_back(dir + "/mime/globs2");

@@ -8,10 +8,12 @@ namespace tarvo::menus {
 
 // The folders the menus live in, each without a trailing slash.
 struct MenuFolders {
-    std::string dolphin;                    // $XDG_DATA_HOME/kio/servicemenus
-    std::string nemo;                       // $XDG_DATA_HOME/nemo/actions
-    std::string applications;               // $XDG_DATA_HOME/applications
-    std::string thunar;                     // $XDG_CONFIG_HOME/Thunar
+    std::string dolphin;       // $XDG_DATA_HOME/kio/servicemenus
+    std::string nemo;          // $XDG_DATA_HOME/nemo/actions
+    std::string applications;  // $XDG_DATA_HOME/applications
+    std::string thunar;        // $XDG_CONFIG_HOME/Thunar
+    std::string thunarMade;    // $XDG_STATE_HOME/tarvolin/thunar-made: what a uca.xml the program
+                               // made was made from (empty path: it is never taken for ours)
     std::vector<std::string> systemThunar;  // $XDG_CONFIG_DIRS/Thunar, most important first
     std::vector<std::string> mimeGlobs;     // every globs2 file, most important first
     // GNOME Files: its Python extensions and its Scripts submenu; the first is used where the

@@ -90,14 +90,14 @@ std::vector<std::string> MimeAppsList::items(std::string_view group, std::string
 std::vector<std::pair<std::string, std::vector<std::string>>> MimeAppsList::entries(
     std::string_view group) const {
     std::vector<std::pair<std::string, std::vector<std::string>>> out;
+    std::map<std::string, std::size_t> index;
     for (const Line& line : linesOf(text_)) {
         if (line.isGroup || line.group != group || line.key.empty()) continue;
-        auto it = std::find_if(out.begin(), out.end(),
-                               [&](const auto& entry) { return entry.first == line.key; });
-        if (it != out.end()) {
-            it->second = splitItems(line.value);
-        } else {
+        const auto [it, added] = index.emplace(line.key, out.size());
+        if (added) {
             out.emplace_back(line.key, splitItems(line.value));
+        } else {
+            out[it->second].second = splitItems(line.value);
         }
     }
     return out;
@@ -198,6 +198,14 @@ const std::string* AssociationFiles::file(const std::string& path) const {
 
 void AssociationFiles::replace(const std::string& path, std::string text) {
     files_[path] = std::move(text);
+    // Only the folder that holds the file is read again.
+    const std::size_t count = sources_.configDirs.size() + sources_.applicationDirs.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& dir = i < sources_.configDirs.size()
+                                     ? sources_.configDirs[i]
+                                     : sources_.applicationDirs[i - sources_.configDirs.size()];
+        if (path.starts_with(dir + "/")) tweaks_.erase(i);
+    }
 }
 
 std::vector<std::string> AssociationFiles::typeAndParents(const std::string& type) const {
@@ -253,23 +261,28 @@ bool AssociationFiles::installed(const std::string& id, std::string_view ignore)
 }
 
 std::string AssociationFiles::defaultFor(const std::string& type, std::string_view ignore) const {
-    std::vector<Tweaks> dirs;
+    // Each folder is read once for every question until one of its files is replaced.
+    std::vector<const Tweaks*> dirs;
     const std::size_t count = sources_.configDirs.size() + sources_.applicationDirs.size();
-    for (std::size_t i = 0; i < count; ++i) dirs.push_back(tweaksOf(i));
+    for (std::size_t i = 0; i < count; ++i) {
+        auto it = tweaks_.find(i);
+        if (it == tweaks_.end()) it = tweaks_.emplace(i, tweaksOf(i)).first;
+        dirs.push_back(&it->second);
+    }
     std::vector<std::string> blocked;
     for (const auto& each : typeAndParents(type)) {
         std::vector<std::string> results;
-        for (const Tweaks& dir : dirs) {
-            const auto it = dir.defaults.find(each);
-            if (it == dir.defaults.end()) continue;
+        for (const Tweaks* dir : dirs) {
+            const auto it = dir->defaults.find(each);
+            if (it == dir->defaults.end()) continue;
             for (const auto& id : it->second)
                 if (!contains(results, id)) results.push_back(id);
         }
-        for (const Tweaks& dir : dirs) {
-            if (const auto it = dir.additions.find(each); it != dir.additions.end())
+        for (const Tweaks* dir : dirs) {
+            if (const auto it = dir->additions.find(each); it != dir->additions.end())
                 for (const auto& id : it->second)
                     if (!contains(blocked, id) && !contains(results, id)) results.push_back(id);
-            if (const auto it = dir.removals.find(each); it != dir.removals.end())
+            if (const auto it = dir->removals.find(each); it != dir->removals.end())
                 for (const auto& id : it->second)
                     if (!contains(blocked, id) && !contains(results, id)) blocked.push_back(id);
         }
@@ -339,12 +352,10 @@ void updateAddedAssociations(const MenuPlan& plan, MenuUpdate& update) {
     files.replace(folders.mimeApps, user.text());
     // The program is offered as if its entry were installed, which it is by the time a file
     // manager asks (the package's, or the one made beside this).
+    if (!folders.applicationDirs.empty())
+        files.replace(folders.applicationDirs[0] + "/" + kDesktopEntryName, "[Desktop Entry]\n");
     const auto defaultWith = [&](const MimeAppsList& list, const std::string& type) {
         files.replace(folders.mimeApps, list.text());
-        files.replace(folders.applicationDirs.empty()
-                          ? std::string()
-                          : folders.applicationDirs[0] + "/" + kDesktopEntryName,
-                      "[Desktop Entry]\n");
         return files.defaultFor(type);
     };
     std::map<std::string, std::string> before;

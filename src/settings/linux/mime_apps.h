@@ -80,6 +80,7 @@ private:
     AssociationSources sources_;
     Reader read_;
     mutable std::map<std::string, std::optional<std::string>> files_;
+    mutable std::map<std::size_t, Tweaks> tweaks_;  // per folder (by its place), once read
     std::multimap<std::string, std::string> parents_;
 };
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "settings/linux/entry_text.h"
+#include "settings/linux/mime_apps.h"
 
 namespace tarvo::menus {
 
@@ -24,7 +25,34 @@ std::string desktopEntry(const std::string& program, bool generated) {
     return text;
 }
 
+namespace {
+
+// The desktop's cache of the types desktop entries list, in the user's folder: an older
+// entry of the program listed types, and a cache made from it would keep naming the program
+// (GIO takes the first program there for a type without a default). The program's name goes
+// from every line; the rest of the cache stays as it is, and the next rebuild agrees.
+void dropFromDesktopCache(const std::string& folder, MenuUpdate& update) {
+    const std::string path = folder + "/mimeinfo.cache";
+    std::string text;
+    if (fs::readFile(path, text) != fs::Result::Ok ||
+        text.find(kDesktopEntryName) == std::string::npos)
+        return;
+    MimeAppsList cache(text);
+    for (const auto& [type, items] : cache.entries("MIME Cache")) {
+        auto kept = items;
+        std::erase(kept, std::string(kDesktopEntryName));
+        if (kept != items) cache.setItems("MIME Cache", type, kept);
+    }
+    if (cache.text() != text && fs::replaceFile(path, cache.text()) != fs::Result::Ok) {
+        update.ok = false;
+        update.failedPaths.push_back(path);
+    }
+}
+
+}  // namespace
+
 void updateOpenWithEntry(const MenuPlan& plan, MenuUpdate& update) {
+    dropFromDesktopCache(plan.folders.applications, update);
     const bool anyType =
         std::any_of(plan.extensions.begin(), plan.extensions.end(),
                     [](const ListedExtension& listed) { return !listed.types.empty(); });

@@ -262,13 +262,10 @@ std::optional<std::string> mergeThunarActions(std::string_view uca,
         }
     }
     out.append(uca.substr(copied, file->insertAt - copied));
-    bool lineOpen = !out.empty() && out.back() != '\n';
-    for (std::size_t k = 0; k < ourActions.size(); ++k) {
-        if (placed[k]) continue;
-        if (lineOpen) out += '\n';  // the closing tag shares a line with something before it
-        lineOpen = false;
-        out += ourActions[k];
-    }
+    // Where the closing tag shares a line with something before it, ours start on that line
+    // too: a line break added here would stay behind when they are taken out again.
+    for (std::size_t k = 0; k < ourActions.size(); ++k)
+        if (!placed[k]) out += ourActions[k];
     out.append(uca.substr(file->insertAt));
     return out;
 }
@@ -306,19 +303,43 @@ void updateThunar(MenuUpdate& update, const MenuFolders& folders,
         update.failedPaths.push_back(path);
         return;
     }
+    // A file the program made holds, without ours, exactly what it was made from (kept in
+    // the state folder); once it holds anything else it is the user's.
+    const auto withoutOurs = mergeThunarActions(old, {});
+    std::string madeFrom;
+    bool made =
+        !folders.thunarMade.empty() && fs::readFile(folders.thunarMade, madeFrom) == fs::Result::Ok;
+    if (made && found && (!withoutOurs || *withoutOurs != madeFrom)) {
+        fs::removeFile(folders.thunarMade);
+        made = false;
+    }
     if (found && *merged == old) return;
 
-    // The file is the user's once it is there, even when it holds no action of their own (an
-    // emptied file keeps Thunar's defaults away): it is rewritten, never deleted, and a link
-    // to it stays a link (the file layer replaces the file it leads to). When it holds
+    if (made && found && actions.empty()) {
+        // Nothing of the user's in a file the program made: it goes, as it came.
+        if (fs::removeFile(path) == fs::Result::Ok) {
+            fs::removeFile(folders.thunarMade);
+        } else {
+            update.ok = false;
+            update.failedPaths.push_back(path);
+        }
+        return;
+    }
+    // A file that was there before is the user's, even when it holds no action of their own
+    // (an emptied file keeps Thunar's defaults away): it is rewritten, never deleted, and a
+    // link to it stays a link (the file layer replaces the file it leads to). When it holds
     // actions of the user's, the old one is kept beside it first.
-    const auto withoutOurs = mergeThunarActions(old, {});
     const bool usersOwn =
         found && withoutOurs && *withoutOurs != start && *withoutOurs != emptyThunarFile();
     if (usersOwn && fs::replaceFile(path + ".bak", old) != fs::Result::Ok) {
         update.ok = false;
         update.failedPaths.push_back(path + ".bak");
         return;
+    }
+    if (!found && !folders.thunarMade.empty()) {
+        const std::string stateFolder = folders.thunarMade.substr(0, folders.thunarMade.rfind('/'));
+        // Without this note the file stays for good, as a user's would: no reason to stop.
+        if (fs::ensureFolderPath(stateFolder)) fs::replaceFile(folders.thunarMade, start);
     }
     if (!fs::ensureFolderPath(folders.thunar) || fs::replaceFile(path, *merged) != fs::Result::Ok) {
         update.ok = false;
