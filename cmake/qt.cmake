@@ -38,6 +38,15 @@ if(TARVO_TESTS)
                      $<TARGET_FILE:tarvolin> ${PROJECT_VERSION})
     set_tests_properties(TarvolinCommandLine PROPERTIES TIMEOUT 60)
 
+    # The entries in the real file managers, under Xvfb with a window manager, read through
+    # the accessibility bus; make_menus writes them for a private home.
+    add_executable(make_menus tests/desktop/make_menus.cpp)
+    target_link_libraries(make_menus PRIVATE tarvo_core)
+    add_test(NAME TarvolinFileManagers
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/desktop/file_managers_e2e.sh
+                     $<TARGET_FILE:tarvolin> $<TARGET_FILE:make_menus>)
+    set_tests_properties(TarvolinFileManagers PROPERTIES TIMEOUT 300 RUN_SERIAL ON)
+
     # Both windows, the Browse menu, the input box and a message box as a screen reader reads
     # them over the accessibility bus (AT-SPI), and every control reached with Tab.
     add_test(NAME TarvolinAccessibility

@@ -221,5 +221,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(xml.find('<') == std::string::npos);
     const auto thunarWords = tarvo::splitShellWords(withoutDoubledPercent(xmlUnescape(xml)));
     check(!thunarWords.error && (thunarWords.words == std::vector<std::string>{program, "%f"}));
+
+    // Caja's and PCManFM-Qt's action: the extension's pattern, and an Exec both read as a
+    // shell-like line once the % codes are put in.
+    const Entry fma = parseEntry(fileManagerAction(program, ext), "Desktop Entry");
+    check(fma.get(0, "Type") == "Action" && fma.get(1, "Basenames") == "*." + ext + ";");
+    const auto fmaWords = tarvo::splitShellWords(withoutDoubledPercent(fma.get(1, "Exec")));
+    check(!fmaWords.error && (fmaWords.words == std::vector<std::string>{program, "%f"}));
     return 0;
 }

@@ -100,6 +100,7 @@ menus=(
     "$home/.local/share/nemo/actions/tarvolin-zzqx.nemo_action"
     "$home/.local/share/applications/tarvolin.desktop"
     "$home/.config/Thunar/uca.xml"
+    "$home/.local/share/file-manager/actions/tarvolin-zzqx.desktop"
 )
 for _ in $(seq 100); do
     all=1

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything from scratch and runs every test: the native unit tests (also under the
-# sanitizers, and a short fuzz run) with tarvolin's widget tests (offscreen) and its end-to-end
-# test (Xvfb, xdotool, xterm), the Debian package's check (built, installed, a user's menus
+# sanitizers, and a short fuzz run) with tarvolin's widget tests (offscreen), its end-to-end
+# test (Xvfb, xdotool, xterm) and its entries in the real file managers (Xvfb, openbox, AT-SPI), the Debian package's check (built, installed, a user's menus
 # made and removed, removed), then the Windows build and its tests under Wine, which include
 # building the release into dist/ and installing it. Installs what it needs with apt-get when
 # missing.
@@ -15,6 +15,14 @@ source scripts/packages.sh
     tarvo_install_missing cmake g++ make libgtest-dev qt6-base-dev xterm xdotool \
         g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth nsis python3 python3-yaml \
         python3-pyatspi at-spi2-core dbus-x11 dbus-daemon osslsigncode openssl unzip || exit 1
+# The file managers whose menus their end-to-end test opens, and the window manager it runs
+# them under (it reads the menus over the accessibility bus installed above).
+[ -n "${TARVO_TEST_DRY_RUN:-}" ] ||
+    tarvo_install_missing thunar nemo dolphin nautilus python3-nautilus caja caja-actions \
+        pcmanfm-qt openbox || exit 1
+# The tools whose answers the "Open With" test compares: GIO's, xdg-mime's and KDE's default.
+[ -n "${TARVO_TEST_DRY_RUN:-}" ] ||
+    tarvo_install_missing libglib2.0-bin xdg-utils kde-cli-tools libkf5service-bin || exit 1
 
 jobs=$(nproc)
 logs=$(mktemp -d)

@@ -47,7 +47,8 @@ std::string LinuxAssociations::unregisterReport(const MenuUpdate& update) const 
 std::string notListedQuestion(const std::string& path) {
     return "\"" + path.substr(path.rfind('/') + 1) +
            "\" has none of the extensions in Tarvolin's list; Dolphin offers Tarvolin for "
-           "files of related types as well.\n\nOpen it in Tarvolin anyway?";
+           "files of related types as well, and GNOME Files' Scripts menu for every file."
+           "\n\nOpen it in Tarvolin anyway?";
 }
 
 LinuxAssociations::LinuxAssociations(std::string settingsFile, std::string program,

@@ -29,8 +29,9 @@ std::string unusableExtensionMessage(std::string_view ext);
 inline constexpr char kMenusNotChangedMessage[] =
     "Some of the file managers' menus could not be changed:\n\n";
 
-// Asked when Dolphin's menu starts the program on the file at path and its extension is not
-// in the list: Dolphin offers the menu for every file of a type derived from a listed one.
+// Asked when Dolphin's menu or GNOME Files' script starts the program on the file at path and
+// its extension is not in the list: Dolphin offers the menu for every file of a type derived
+// from a listed one, GNOME Files offers its scripts for every file.
 std::string notListedQuestion(const std::string& path);
 
 // Asked when the settings window opens while the entries are off: "--unregister-all" took

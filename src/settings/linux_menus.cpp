@@ -11,8 +11,14 @@ namespace {
 
 // Every format of desktop entry; a new format is a unit in settings/linux/ and a line here.
 constexpr MenuFormat kFormats[] = {
-    updateDolphinMenus,      updateNemoActions,   updateOpenWithEntry,
-    updateAddedAssociations, updateThunarActions,
+    updateDolphinMenus,
+    updateNemoActions,
+    updateOpenWithEntry,
+    updateAddedAssociations,
+    updateThunarActions,
+    updateNautilus,
+    updateFileManagerActions,
+    updateProgramIcon,
 };
 
 MimeGlobs readMimeDatabase(const MenuFolders& folders) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/filesystem.h"
+
 namespace tarvo::menus {
 namespace {
 
@@ -34,6 +36,18 @@ std::vector<std::string> envFolderList(const char* name, const char* fallback) {
     return folders;
 }
 
+// GNOME Files loads its extension libraries from <libdir>/nautilus/extensions-4 (Nautilus 43
+// and later); the one that runs Python extensions is libnautilus-python.so.
+bool nautilusPythonInstalled() {
+    std::vector<std::string> libs{"/usr/lib", "/usr/lib64", "/usr/local/lib"};
+    for (const auto& name : fs::listFolder("/usr/lib"))
+        if (name.find("-linux-") != std::string::npos) libs.push_back("/usr/lib/" + name);
+    return std::any_of(libs.begin(), libs.end(), [](const std::string& lib) {
+        const auto names = fs::listFolder(lib + "/nautilus/extensions-4");
+        return std::find(names.begin(), names.end(), "libnautilus-python.so") != names.end();
+    });
+}
+
 }  // namespace
 
 MenuFolders menuFolders() {
@@ -48,6 +62,10 @@ MenuFolders menuFolders() {
         folders.nemo = dataHome + "/nemo/actions";
         folders.applications = dataHome + "/applications";
         folders.mimeGlobs.push_back(dataHome + "/mime/globs2");
+        folders.nautilusExtensions = dataHome + "/nautilus-python/extensions";
+        folders.nautilusScripts = dataHome + "/nautilus/scripts";
+        folders.fileManagerActions = dataHome + "/file-manager/actions";
+        folders.icons = dataHome + "/icons/hicolor";
     }
     std::string stateHome = envFolder("XDG_STATE_HOME");
     if (stateHome.empty() && !home.empty()) stateHome = home + "/.local/state";
@@ -64,8 +82,10 @@ MenuFolders menuFolders() {
     }
     for (const auto& dir : envFolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
         folders.mimeGlobs.push_back(dir + "/mime/globs2");
+        folders.systemIcons.push_back(dir + "/icons/hicolor");
         folders.applicationDirs.push_back(dir + "/applications");
     }
+    folders.nautilusPython = nautilusPythonInstalled();
     for (const auto& dir : envFolderList("XDG_CONFIG_DIRS", "/etc/xdg")) {
         folders.systemThunar.push_back(dir + "/Thunar");
         folders.configDirs.push_back(dir);

@@ -16,6 +16,14 @@ struct MenuFolders {
                                // made was made from (empty path: it is never taken for ours)
     std::vector<std::string> systemThunar;  // $XDG_CONFIG_DIRS/Thunar, most important first
     std::vector<std::string> mimeGlobs;     // every globs2 file, most important first
+    // GNOME Files: its Python extensions and its Scripts submenu; the first is used where the
+    // extensions' loader (python3-nautilus) is installed, else the second.
+    std::string nautilusExtensions;         // $XDG_DATA_HOME/nautilus-python/extensions
+    std::string nautilusScripts;            // $XDG_DATA_HOME/nautilus/scripts
+    bool nautilusPython = false;            // the loader of GNOME Files' Python extensions
+    std::string fileManagerActions;         // $XDG_DATA_HOME/file-manager/actions (Caja, PCManFM-Qt)
+    std::string icons;                      // $XDG_DATA_HOME/icons/hicolor
+    std::vector<std::string> systemIcons;   // $XDG_DATA_DIRS/icons/hicolor, most important first
     // The associations of types with programs (empty mimeApps: none are made).
     std::string mimeApps;     // $XDG_CONFIG_HOME/mimeapps.list
     std::string addedRecord;  // what the program added there (its state)

@@ -5,6 +5,10 @@
 
 namespace tarvo::menus {
 
+bool startsWithMadeByLine(std::string_view bytes) {
+    return bytes.starts_with(kMadeByLine);
+}
+
 std::string readText(const std::string& path, bool& found) {
     std::string bytes;
     found = fs::readFile(path, bytes) == fs::Result::Ok;
@@ -18,11 +22,11 @@ bool madeByUs(const std::string& path) {
 }
 
 bool putFile(MenuUpdate& update, const std::string& folder, const std::string& name,
-             const std::string& text, fs::FileMode mode) {
+             const std::string& text, fs::FileMode mode, OwnMark ours) {
     const std::string path = folder + "/" + name;
     bool found = false;
     const std::string old = readText(path, found);
-    if (found && !old.starts_with(kMadeByLine)) {
+    if (found && !ours(old)) {
         update.ok = false;
         update.failedPaths.push_back(path);
         return false;
@@ -42,6 +46,12 @@ void dropFile(MenuUpdate& update, const std::string& path) {
         update.ok = false;
         update.failedPaths.push_back(path);
     }
+}
+
+void dropIfOurs(MenuUpdate& update, const std::string& path, OwnMark ours) {
+    bool found = false;
+    const std::string old = readText(path, found);
+    if (found && ours(old)) dropFile(update, path);
 }
 
 void dropOthers(MenuUpdate& update, const std::string& folder, std::string_view prefix,

@@ -42,6 +42,11 @@ struct MenuPlan {
 // A format of desktop entry: brings its files in line with the plan and records failures.
 using MenuFormat = void (*)(const MenuPlan& plan, MenuUpdate& update);
 
+// Whether a file's bytes mark it as the program's own.
+using OwnMark = bool (*)(std::string_view bytes);
+// The mark of most formats: the file starts with kMadeByLine.
+bool startsWithMadeByLine(std::string_view bytes);
+
 // The file's bytes; found says whether it could be read.
 std::string readText(const std::string& path, bool& found);
 // Whether path is a file that starts with kMadeByLine.
@@ -49,7 +54,9 @@ bool madeByUs(const std::string& path);
 // Writes text to folder/name when it differs, for a file of ours; a file there that is not
 // ours is left as it is and counts as a failure. True when the file stands as text after.
 bool putFile(MenuUpdate& update, const std::string& folder, const std::string& name,
-             const std::string& text, fs::FileMode mode);
+             const std::string& text, fs::FileMode mode, OwnMark ours = startsWithMadeByLine);
+// Removes path when it is a file of ours; anything else there stays.
+void dropIfOurs(MenuUpdate& update, const std::string& path, OwnMark ours = startsWithMadeByLine);
 // Removes path; a file that is already gone is no failure.
 void dropFile(MenuUpdate& update, const std::string& path);
 // Deletes the program's files in folder (named prefix...suffix, marked as ours) that are not
