@@ -12,16 +12,10 @@
 
 #include "common/shell_words.h"
 #include "common/utf8.h"
+#include "fuzz_check.h"
 #include "settings/linux_menus.h"
 
 namespace {
-
-// A broken property: the line of the check is printed, and the input is kept as a crash.
-void failed(int line) {
-    std::fprintf(stderr, "%s:%d: a property does not hold\n", __FILE__, line);
-    std::abort();
-}
-#define check(condition) ((condition) ? void() : failed(__LINE__))
 
 // A string value with its escapes resolved; nullopt-like empty flag on a bad escape.
 bool unescapeValue(std::string_view value, std::string& out) {

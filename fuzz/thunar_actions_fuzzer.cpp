@@ -11,18 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "settings/linux_menus.h"
-
-namespace {
-
-// A broken property: the line of the check is printed, and the input is kept as a crash.
-void failed(int line) {
-    std::fprintf(stderr, "%s:%d: a property does not hold\n", __FILE__, line);
-    std::abort();
-}
-#define check(condition) ((condition) ? void() : failed(__LINE__))
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tarvo::menus;

@@ -22,6 +22,8 @@ fi
 # shellcheck source=packages.sh
 source scripts/packages.sh
 tarvo_install_missing cmake make g++ qt6-base-dev xvfb xauth xdotool imagemagick xterm || exit 1
+# shellcheck source=desktop-env.sh
+source scripts/desktop-env.sh
 
 echo "== building tarvolin"
 mkdir -p build/run-linux
@@ -31,14 +33,12 @@ cmake --build build/run-linux -j "$(nproc)" --target tarvolin >build/run-linux/b
 program=$root/build/run-linux/tarvolin
 
 work=$(mktemp -d)
-xvfb_pid=
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    tarvo_end "$tarvo_xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
-export XDG_STATE_HOME=$work/data/state XDG_CONFIG_HOME=$work/data/config
-export XDG_DATA_HOME=$work/data/share
+tarvo_private_xdg "$work/data"
 mkdir -p "$XDG_STATE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 echo "== a private, empty data folder for this run: $work/data (removed at the end)"
 
@@ -48,11 +48,7 @@ if [ -n "${DISPLAY:-}" ] && timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1
     exit $?
 fi
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+tarvo_xvfb_up "$work" || exit 1
 echo "== no usable display: opening tarvolin on Xvfb $DISPLAY for ${target:-(the settings window)}"
 
 shot=${TARVO_SCREENSHOT:-$root/build/run-linux/dialog.png}

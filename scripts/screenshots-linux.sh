@@ -21,22 +21,18 @@ mkdir -p "$out"
 # shellcheck source=packages.sh
 source scripts/packages.sh
 tarvo_install_missing xvfb xauth xdotool imagemagick qt6ct || exit 1
+# shellcheck source=desktop-env.sh
+source scripts/desktop-env.sh
 
 work=$(mktemp -d)
-xvfb_pid=
 app_pid=
 cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    tarvo_end "$app_pid" "$tarvo_xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+tarvo_xvfb_up "$work" 1600x1000x24 || exit 1
 
 # Everything tarvolin writes stays in the work folder: a history for the sample, as a few
 # runs would have left it, and no menus of the user's.

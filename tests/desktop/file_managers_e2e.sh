@@ -9,33 +9,27 @@
 #   installed; nautilus-scripts is GNOME Files as it is without python3-nautilus)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../../scripts/desktop-env.sh
+source "$here/../../scripts/desktop-env.sh"
+TARVO_WAIT_STEP=0.2
 
 if [ "${1:-}" != "--inside" ]; then
     tarvolin=$(realpath "$1")
     make_menus=$(realpath "$2")
     shift 2
     work=$(mktemp -d)
-    xvfb_pid=
     wm_pid=
     cleanup() {
-        [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-        [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+        tarvo_end "$wm_pid" "$tarvo_xvfb_pid"
         rm -rf "$work"
     }
     trap cleanup EXIT
-    exec 3> "$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-    [ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
-    export DISPLAY=":$(head -n1 "$work/display")"
+    tarvo_xvfb_up "$work" || exit 1
     # A private home: the menus, the file managers' settings and caches all land in it.
-    export HOME="$work/home"
+    tarvo_private_home "$work/home" "$work/run"
     export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
     export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
-    export XDG_RUNTIME_DIR="$work/run"
     unset XDG_SESSION_TYPE XDG_CURRENT_DESKTOP DESKTOP_SESSION SESSION_MANAGER
-    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     # GNOME Files starts the desktop search's indexer, which would keep both cores busy: the
     # private home's own service files, read before the system's, make it fail at once.
     mkdir -p "$XDG_DATA_HOME/dbus-1/services"
@@ -82,14 +76,6 @@ check() {  # check WHAT EXPECTED ACTUAL
         echo "  actual:   $(printf '%q' "$3")"
         failures=$((failures + 1))
     fi
-}
-wait_for() {  # wait_for SECONDS COMMAND...
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.2
-    done
 }
 
 files="$work/files"
@@ -205,7 +191,7 @@ run_manager() {  # run_manager NAME CLASS COMMAND...  (the folder or file comes 
     walk "${submenu[@]}" Tarvolin >/dev/null
     check "$name: the entry for a listed file" "0" "$?"
     local found=
-    wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
+    tarvo_wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
     check "$name: the dialog opens on the file" "$files/notes.log" "${found#* }"
     tarvolin_shows "Open it in Tarvolin anyway?"
     check "$name: without asking" "1" "$?"
@@ -243,7 +229,7 @@ run_nautilus_scripts() {
     if menu_on notes.log; then
         walk "${submenu[@]}" Tarvolin >/dev/null
         check "GNOME Files: Scripts > Tarvolin for a listed file" "0" "$?"
-        wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
+        tarvo_wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
         check "GNOME Files: the script opens the dialog on the file" "$files/notes.log" "${found#* }"
         tarvolin_shows "Open it in Tarvolin anyway?"
         check "GNOME Files: without asking" "1" "$?"
@@ -253,13 +239,13 @@ run_nautilus_scripts() {
     if menu_on other.txt; then
         walk "${submenu[@]}" Tarvolin >/dev/null
         check "GNOME Files: Scripts > Tarvolin for an unlisted file" "0" "$?"
-        wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
+        tarvo_wait_for 15 dialog_file >/dev/null && found=$(dialog_file)
         check "GNOME Files: the script starts tarvolin on the file" "$files/other.txt" "${found#* }"
-        wait_for 10 tarvolin_shows "Open it in Tarvolin anyway?"
+        tarvo_wait_for 10 tarvolin_shows "Open it in Tarvolin anyway?"
         check "GNOME Files: tarvolin asks first" "0" "$?"
         xdotool key Escape  # No
         local pid=${found%% *}
-        wait_for 10 sh -c "! kill -0 ${pid:-0} 2>/dev/null"
+        tarvo_wait_for 10 sh -c "! kill -0 ${pid:-0} 2>/dev/null"
         check "GNOME Files: No ends tarvolin" "ended" \
             "$(kill -0 "${pid:-0}" 2>/dev/null && echo running || echo ended)"
         [ -n "$pid" ] && kill "$pid" 2>/dev/null

@@ -6,27 +6,22 @@
 set -uo pipefail
 tarvolin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../../scripts/desktop-env.sh
+source "$here/../../scripts/desktop-env.sh"
 work=$(mktemp -d)
-xvfb_pid=
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    tarvo_end "$tarvo_xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+tarvo_xvfb_up "$work" || exit 1
 
 # Everything the program writes stays in the work folder; links are "opened" by a stand-in
 # for xdg-open that writes down what it was given.
-export HOME="$work/home" XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/bin"
-chmod 700 "$XDG_RUNTIME_DIR"
+tarvo_private_xdg "$work"
+tarvo_private_home "$work/home" "$work/runtime"
+mkdir -p "$work/bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" > "%s/opened.log"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"

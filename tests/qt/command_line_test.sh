@@ -7,12 +7,12 @@
 set -uo pipefail
 tarvolin=$(realpath "$1")
 version=$2
+# shellcheck source=../../scripts/desktop-env.sh
+source "$(dirname "$0")/../../scripts/desktop-env.sh"
 work=$(mktemp -d)
-xvfb_pid=
 app_pid=
 cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    tarvo_end "$app_pid" "$tarvo_xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -26,14 +26,6 @@ check() {  # check WHAT EXPECTED ACTUAL
         echo "  actual:   $(printf '%q' "$3")"
         failures=$((failures + 1))
     fi
-}
-wait_for() {  # wait_for SECONDS COMMAND...
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.1
-    done
 }
 # Runs tarvolin without any display: prints its exit code; its output goes to out and err.
 run_bare() {
@@ -66,22 +58,18 @@ check "an unknown option is named" "tarvolin: unknown option '--bogus'" \
     "$(run_bare --bogus >/dev/null; head -n1 "$work/err")"
 
 # "--" ends the options: a script named "--help" opens in the dialog, and Enter runs it.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-wait_for 10 test -s "$work/display" || { echo "Xvfb did not start"; exit 1; }
+tarvo_xvfb_up "$work" 1024x768x24 || exit 1
 mkdir "$work/dir"
 printf '#!/bin/sh\necho "$@" >"%s/ran"\n' "$work" >"$work/dir/--help"
 chmod +x "$work/dir/--help"
-(cd "$work/dir" && DISPLAY=":$(head -n1 "$work/display")" XDG_CONFIG_HOME="$work/config" \
+(cd "$work/dir" && XDG_CONFIG_HOME="$work/config" \
     XDG_STATE_HOME="$work/state" exec "$tarvolin" -- --help >"$work/out" 2>"$work/err") &
 app_pid=$!
-export DISPLAY=":$(head -n1 "$work/display")"
-if wait_for 20 sh -c "xdotool search --name '^Tarvolin\$' >/dev/null 2>&1"; then
+if tarvo_wait_for 20 sh -c "xdotool search --name '^Tarvolin\$' >/dev/null 2>&1"; then
     sleep 0.5
     xdotool type --delay 40 -- 'one'
     xdotool key Return
-    wait_for 10 test -f "$work/ran"
+    tarvo_wait_for 10 test -f "$work/ran"
 else
     echo "no dialog"; cat "$work/err"
 fi

@@ -6,14 +6,14 @@
 # Usage: e2e.sh PATH/TO/tarvolin
 set -uo pipefail
 tarvolin=$1
+# shellcheck source=../../scripts/desktop-env.sh
+source "$(dirname "$0")/../../scripts/desktop-env.sh"
 work=$(mktemp -d)
-xvfb_pid=
 term_pid=
 copies=
 cleanup() {
-    [ -n "$term_pid" ] && kill "$term_pid" 2>/dev/null
-    for pid in $copies; do kill "$pid" 2>/dev/null; done
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    # shellcheck disable=SC2086 # $copies is a list of PIDs
+    tarvo_end "$term_pid" $copies "$tarvo_xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -28,22 +28,9 @@ check() {  # check WHAT EXPECTED ACTUAL
         failures=$((failures + 1))
     fi
 }
-wait_for() {  # wait_for SECONDS COMMAND...
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.1
-    done
-}
 
-# A private X server; -displayfd picks a free display number.
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-wait_for 10 test -s "$work/display" || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-export XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+tarvo_xvfb_up "$work" || exit 1
+tarvo_private_xdg "$work"
 unset XDG_RUNTIME_DIR
 
 folder="$work/My Ärger"
@@ -59,7 +46,7 @@ chmod +x "$folder/probe.sh"
 start_dialog() {
     "$tarvolin" "$folder/probe.sh" 2>>"$work/tarvolin.err" &
     app_pid=$!
-    wait_for 20 sh -c "xdotool search --name '^Tarvolin\$' >/dev/null 2>&1" ||
+    tarvo_wait_for 20 sh -c "xdotool search --name '^Tarvolin\$' >/dev/null 2>&1" ||
         { echo "FAILED: no dialog"; cat "$work/tarvolin.err"; exit 1; }
     sleep 0.5
 }
@@ -68,10 +55,10 @@ start_dialog() {
 start_dialog
 xdotool type --delay 40 -- '-v "a b" c'
 xdotool key Return
-wait_for 10 test -f "$work/probe.log"
+tarvo_wait_for 10 test -f "$work/probe.log"
 check "arguments and working folder" "$(printf '%s\n<-v>\n<a b>\n<c>' "$folder")" \
     "$(cat "$work/probe.log" 2>/dev/null)"
-wait_for 10 sh -c "! kill -0 $app_pid 2>/dev/null"
+tarvo_wait_for 10 sh -c "! kill -0 $app_pid 2>/dev/null"
 check "tarvolin ended after the start" "ended" "$(kill -0 $app_pid 2>/dev/null && echo running || echo ended)"
 check "history" "$(printf '[probe.sh]\r\n0=0\r\n1=-v "a b" c\r\n')" \
     "$(cat "$XDG_STATE_HOME/tarvolin/MRU.INI" 2>/dev/null)"
@@ -95,7 +82,7 @@ xdotool type --delay 40 -- "'x y' z"
 xdotool key alt+c
 sleep 0.3
 xdotool key Return
-wait_for 15 test -f "$work/probe.log"
+tarvo_wait_for 15 test -f "$work/probe.log"
 check "arguments in the terminal" "$(printf '%s\n<x y>\n<z>' "$folder")" \
     "$(cat "$work/probe.log" 2>/dev/null)"
 term_pid=$(cat "$work/term.pid" 2>/dev/null)
@@ -118,7 +105,7 @@ add_in() {  # add_in PID EXT
     before=$(visible_windows "$1")
     xdotool windowfocus --sync "$(echo "$before" | head -n1)"
     xdotool key alt+a
-    wait_for 10 count_is "$1" 2 || { echo "FAILED: no input box"; return 1; }
+    tarvo_wait_for 10 count_is "$1" 2 || { echo "FAILED: no input box"; return 1; }
     box=$(comm -13 <(echo "$before") <(visible_windows "$1") | head -n1)
     xdotool windowfocus --sync "$box"
     sleep 0.3
@@ -129,24 +116,25 @@ start_settings() {
     "$tarvolin" 2>>"$work/tarvolin.err" &
     copy_pid=$!
     copies="$copies $copy_pid"
-    wait_for 20 count_is "$copy_pid" 1 || { echo "FAILED: no settings window"; exit 1; }
+    tarvo_wait_for 20 count_is "$copy_pid" 1 || { echo "FAILED: no settings window"; exit 1; }
     sleep 0.5
 }
 start_settings
 first=$copy_pid
 add_in "$first" zzq
 # Its note: the settings window and the box.
-wait_for 10 sh -c "grep -q '=zzq' '$XDG_CONFIG_HOME/tarvolin/Settings.ini' 2>/dev/null"
+tarvo_wait_for 10 sh -c "grep -q '=zzq' '$XDG_CONFIG_HOME/tarvolin/Settings.ini' 2>/dev/null"
 sleep 1
 check "the first copy shows its note" "2" "$(visible_windows "$first" | wc -l)"
 start_settings
 second=$copy_pid
 add_in "$second" zzr
-wait_for 1 sh -c "grep -q '=zzr' '$XDG_CONFIG_HOME/tarvolin/Settings.ini' 2>/dev/null"
+tarvo_wait_for 1 sh -c "grep -q '=zzr' '$XDG_CONFIG_HOME/tarvolin/Settings.ini' 2>/dev/null"
 check "the second copy adds while the first one's note is up" \
     "$(printf '[ASSOCIATION]\r\n0=zzq\r\n1=zzr\r\n')" \
     "$(cat "$XDG_CONFIG_HOME/tarvolin/Settings.ini" 2>/dev/null)"
-for pid in $copies; do kill "$pid" 2>/dev/null; done
+# shellcheck disable=SC2086 # $copies is a list of PIDs
+tarvo_end $copies
 copies=
 
 # 4. Removing every association ends at once without a window, even without a display.
