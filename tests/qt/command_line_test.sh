@@ -57,6 +57,11 @@ done
 check "an unknown option is named" "tarvolin: unknown option '--bogus'" \
     "$(run_bare --bogus >/dev/null; head -n1 "$work/err")"
 
+# A file to open but no display: a clear message and exit code 1, not Qt's abort.
+touch "$work/a.sh"
+check "a file without a display: exit code 1" 1 "$(run_bare "$work/a.sh")"
+check "a file without a display: says so" "tarvolin: no display to show its window on (neither DISPLAY nor WAYLAND_DISPLAY is set)" "$(cat "$work/err")"
+
 # "--" ends the options: a script named "--help" opens in the dialog, and Enter runs it.
 tarvo_xvfb_up "$work" 1024x768x24 || exit 1
 mkdir "$work/dir"

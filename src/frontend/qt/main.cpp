@@ -107,6 +107,19 @@ int main(int argc, char** argv) {
         return report.empty() ? 0 : 1;
     }
 
+    // Without a display Qt would abort with a note about platform plugins; say what is
+    // missing instead, and end as a failed start does.
+    const auto unset = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value == nullptr || *value == '\0';
+    };
+    if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+        std::fputs("tarvolin: no display to show its window on (neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set)\n",
+                   stderr);
+        return 1;
+    }
+
     // Qt reads only the program's name: a file called "-style" is the user's, not Qt's.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
