@@ -10,7 +10,7 @@
 #include "platform/host.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "settings/linux_associations.h"
+#include "settings/linux/extensions.h"
 #include "storage/data_location.h"
 #include "storage/ini_handler.h"
 #include "storage/mru_layout.h"

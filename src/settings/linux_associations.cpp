@@ -24,12 +24,6 @@ std::string withoutTypeMessage(const std::string& ext, const std::vector<std::st
            ext + ", so they do not offer Tarvolin for these files.";
 }
 
-std::string unusableExtensionMessage(std::string_view ext) {
-    static_assert(kLongestStem == 209, "kTooLongExtensionMessage states the limit");
-    return fileStem(ext).size() > kLongestStem ? kTooLongExtensionMessage
-                                               : kUnusableExtensionMessage;
-}
-
 std::string LinuxAssociations::unregisterReport(const MenuUpdate& update) const {
     std::string text;
     for (const auto& path : update.failedPaths) {

@@ -13,18 +13,6 @@
 
 namespace tarvo::menus {
 
-// Shown when an extension cannot name files in the menus (the counterpart of the Windows
-// message about a file type the system does not know).
-inline constexpr char kUnusableExtensionMessage[] =
-    "This cannot be used as a file extension. Type it without its dot, for example txt, "
-    "without blanks at either end and without / \\ ; * ? [ or ].";
-// Shown instead when the extension is too long to name the menus' files.
-inline constexpr char kTooLongExtensionMessage[] =
-    "This extension is too long: the file managers' menus are files named after it. Use at "
-    "most 209 characters a-z, A-Z, 0-9, \".\", \"+\" or \"-\"; any other character takes "
-    "the room of three or more.";
-// The message for an extension addExtension refused.
-std::string unusableExtensionMessage(std::string_view ext);
 // Before the folder of the files that could not be changed.
 inline constexpr char kMenusNotChangedMessage[] =
     "Some of the file managers' menus could not be changed:\n\n";

@@ -18,6 +18,12 @@ bool usableExtension(std::string_view ext) {
     });
 }
 
+std::string unusableExtensionMessage(std::string_view ext) {
+    static_assert(kLongestStem == 209, "kTooLongExtensionMessage states the limit");
+    return fileStem(ext).size() > kLongestStem ? kTooLongExtensionMessage
+                                               : kUnusableExtensionMessage;
+}
+
 std::string fileStem(std::string_view ext) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;

@@ -25,6 +25,18 @@ bool usableExtension(std::string_view ext);
 // digits, so two extensions that differ other than in letter case never share a file.
 std::string fileStem(std::string_view ext);
 
+// Shown when an extension cannot name files in the menus (the counterpart of the Windows
+// message about a file type the system does not know).
+inline constexpr char kUnusableExtensionMessage[] =
+    "This cannot be used as a file extension. Type it without its dot, for example txt, "
+    "without blanks at either end and without / \\ ; * ? [ or ].";
+// Shown instead when the extension is too long to name the menus' files.
+inline constexpr char kTooLongExtensionMessage[] =
+    "This extension is too long: the file managers' menus are files named after it. Use at "
+    "most 209 characters a-z, A-Z, 0-9, \".\", \"+\" or \"-\"; any other character takes "
+    "the room of three or more.";
+// The message for an extension the menus refused (see usableExtension).
+std::string unusableExtensionMessage(std::string_view ext);
 // Whether path names a file whose extension is one of entries (letter case ignored, as the
 // menus match): the check of a start from Dolphin's menu.
 bool extensionListed(std::string_view path, const std::vector<std::string>& entries);
